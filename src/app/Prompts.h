@@ -1,0 +1,68 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// What a file dialog is asked to show. `filter` uses the window's pattern
+// notation "Description(*.ext)|*.EXT|..."; `filterIndex` is 1-based as the user chose.
+struct FileDialogRequest
+{
+    QString title;
+    QString filter;
+    QString defaultExt;
+    QString initialDir;
+    QString fileName;
+    bool overwritePrompt = true;
+    bool mustExist = false;
+};
+
+struct FileDialogResult
+{
+    bool accepted = false;
+    QString fileName;
+    int filterIndex = 1;
+};
+
+// Every message box and modal dialog of the window goes through here, so that a
+// test can script the answers and read back every text shown.
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+    virtual void message(const QString& text) = 0;                        // plain message, OK
+    virtual void information(const QString& text, const QString& caption) = 0;
+    virtual void error(const QString& text) = 0;                          // an error that ended a handler
+    virtual bool question(const QString& text, const QString& caption) = 0; // Yes / No
+    virtual void beep() = 0;
+    virtual FileDialogResult openFile(const FileDialogRequest& r) = 0;
+    virtual FileDialogResult saveFile(const FileDialogRequest& r) = 0;
+    // The one-value dialog: prompt, value shown "0.00"; true when confirmed.
+    virtual bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) = 0;
+    // The water-density dialog; true when confirmed (the value is 0.8..1.5).
+    virtual bool density(float* value) = 0;
+    // The directory dialog; the chosen directory with a trailing separator.
+    virtual bool directory(const QString& initial, QString* chosen) = 0;
+};
+
+// The real prompts: message boxes, file dialogs and the project's dialogs.
+class WidgetPrompts : public Prompts
+{
+public:
+    explicit WidgetPrompts(QWidget* parent) : m_parent(parent) {}
+    void message(const QString& text) override;
+    void information(const QString& text, const QString& caption) override;
+    void error(const QString& text) override;
+    bool question(const QString& text, const QString& caption) override;
+    void beep() override;
+    FileDialogResult openFile(const FileDialogRequest& r) override;
+    FileDialogResult saveFile(const FileDialogRequest& r) override;
+    bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) override;
+    bool density(float* value) override;
+    bool directory(const QString& initial, QString* chosen) override;
+private:
+    QWidget* m_parent;
+};
+
+// Turns "A(*.a)|*.A|B(*.b)|*.B" into Qt name filters "A(*.a) (*.A)" ...
+QStringList qtNameFilters(const QString& windowsFilter);

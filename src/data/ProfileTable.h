@@ -1,0 +1,113 @@
+#pragma once
+#include "data/ProfileRow.h"
+#include <QObject>
+#include <QSqlDatabase>
+#include <QVariant>
+#include <stdexcept>
+#include <vector>
+
+// An error of the table engine. Its text is shown to the user as it stands.
+class TableError : public std::runtime_error
+{
+public:
+    explicit TableError(const QString& message);
+    QString message() const;
+};
+
+// The table engine: one profile file (a SQLite database with one table of the
+// seven profile fields plus a hidden row-order column) behind a cursor with
+// the operations and notifications of a dataset component.
+//
+// All rows are cached in memory on open; every post, insert and delete goes to
+// the file at once and is committed before the call returns, so a crash loses
+// at most the row being edited. The file is held exclusively while open.
+class ProfileTable : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    explicit ProfileTable(QObject* parent = nullptr);
+    ~ProfileTable() override;
+
+    void setTableName(const QString& path);   // only while inactive
+    QString tableName() const { return m_tableName; }
+
+    void open();                 // Active := true; throws TableError
+    void close();                // Active := false; no error when closed
+    bool isActive() const { return m_state != State::Inactive; }
+    bool exists() const;         // open, or a file of the table name exists
+    void createTable();          // empty profile file, replacing one of that name; throws
+
+    // The view: only rows with fnFiltOk true while filtered ("fnFiltOk=1").
+    void setFiltered(bool on);   // on an open table goes to the first visible row
+    bool filtered() const { return m_filtered; }
+
+    // Cursor over the visible rows in stored order.
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    int recordCount() const;     // visible rows
+    int recNo() const;           // 1-based current row; 0 when empty; the new row while inserting
+    void moveTo(int recNo);      // 1-based; clamped
+
+    // Editing. A pending edit is posted by every move. Post refuses a row
+    // without depth, velocity or temperature (TableError) and stays in edit.
+    void append();
+    void insert();               // new empty row in front of the current one
+    void edit();
+    void post();
+    void cancel();
+    void deleteRow();
+    State state() const { return m_state; }
+
+    // The current row (the edit buffer while editing); an empty row when none.
+    const ProfileRow& current() const;
+    QVariant field(ProfileField f) const;
+    void setField(ProfileField f, const QVariant& v);   // puts the row in edit first; "" or null empties
+    void setRow(const ProfileRow& r);                   // the whole edit buffer
+
+    // Fast read access for whole-profile work: visible row i (0-based).
+    const ProfileRow& visibleRow(int i) const;
+    std::vector<ProfileRow> visibleRows() const;
+
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+    // Whether a file holds a profile table (opened read-only, never modified).
+    static bool isProfileFile(const QString& path, QString* why = nullptr);
+
+signals:
+    void afterScroll();          // after every move of the current row
+    void afterEdit();            // after a row enters editing
+    void rowsReset();            // open, close, filter switch, delete, insert post
+    void rowChanged(int visibleIndex);
+    void controlsEnabled();      // EnableControls after a DisableControls
+
+private:
+    struct Stored { qint64 rowid; double ord; ProfileRow row; };
+    void rebuildView();
+    void checkActive(const char* what) const;
+    void postPending();
+    void scrolled();
+    void writeRow(Stored& s, bool isNew);
+    void removeFile();
+
+    QString m_tableName;
+    QString m_connection;
+    QSqlDatabase m_db;
+    State m_state = State::Inactive;
+    bool m_filtered = false;
+    std::vector<Stored> m_rows;      // stored order
+    std::vector<int> m_view;         // indices into m_rows of the visible rows
+    int m_pos = -1;                  // index into m_view
+    bool m_eof = true;
+    bool m_bof = true;
+    ProfileRow m_buffer;             // edit / insert buffer
+    int m_insertAt = -1;             // view position of an inserted row
+    int m_disableCount = 0;
+};

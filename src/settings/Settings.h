@@ -1,0 +1,49 @@
+#pragma once
+#include <QString>
+
+class IniFile;
+
+// Everything the settings file holds, as the window's members keep it. Values
+// from the probe and the file are 32-bit floats, narrowed when stored.
+struct Settings
+{
+    // [Record]
+    QString path;                 // Path: the user's data directory
+    int mode = 0;                 // Mode: 0 whole, 1 fixed depth, 2 fixed time
+    bool factory = false;         // Factory == "Yes": LogAll visible, Mode 0 becomes 1
+    int distanceInterval = 5;     // Distance Interval: UpDownDistance position
+    int timeInterval = 1;         // Time Interval: UpDownTime position
+    int memorySize = 32704;       // Size
+    QString outputFormat = "0.0"; // Output Format: "0.00" or "0.0"
+    float draught = 0.8f;         // Draught: start depth of the average
+    bool selfPage = false;        // Self == "Yes"
+    // [Serial Port]
+    int portNo = 1;               // Port No.
+    QString deviceOverride[17];   // Device N (index N), optional
+    // [Depth]
+    float density = 1.0f;
+    float atmosphere = 10400.0f;
+    float pa0 = 1000.0f, pa1 = 2.2f, pa2 = 2.08e-07f;
+    // [Sound Velocity]
+    float lf2048 = 0.0f, tf2048 = 0.0f;
+    // [Temperature]
+    float ta0 = 93.0f, ta1 = -181.0f, ta2 = 201.0f, ta3 = -137.0f, ta4 = 50.0f, ta5 = -7.5f;
+    // [SN]
+    QString sn;
+    // [Position] (export of survey formats that carry a position)
+    QString latitude, longitude;
+
+    // Reads every key with its default and load rule (Factory, Density >= 0.8,
+    // Output Format, LF2048 as an integer).
+    static Settings load(const IniFile& ini);
+
+    // Writes the keys the window writes at close, in its order. `densityText`
+    // is the text of the density edit, written converted at 64-bit precision.
+    // Returns false at the first refused write (the file is left as it was).
+    bool save(IniFile& ini, const QString& densityText, QString* error) const;
+};
+
+// <executable path without extension>.INI
+QString settingsFilePath(const QString& executablePath);
+// <executable directory>/SVPData/ (not created)
+QString dataDirectory(const QString& executablePath);
