@@ -1,5 +1,5 @@
 #include "link/ProbeProtocol.h"
-#include "data/Format.h"
+#include "settings/Format.h"
 #include "link/MsClock.h"
 #include "link/SerialPort.h"
 #include <QList>
