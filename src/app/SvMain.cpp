@@ -1,0 +1,387 @@
+// The shell: construction, settings load and save, the port, page changes, clock.
+#include "app/SvMain.h"
+#include "app/Prompts.h"
+#include "app/UpDown.h"
+#include "data/ProfileTable.h"
+#include "data/ProfileTableModel.h"
+#include "link/MsClock.h"
+#include "link/PortFactory.h"
+#include "link/ProbeProtocol.h"
+#include "link/SerialPort.h"
+#include "settings/Format.h"
+#include "settings/IniFile.h"
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+
+#ifndef SV_BUILD_DATE
+#define SV_BUILD_DATE __DATE__
+#endif
+
+namespace {
+const char* const kTitle = "VX4400声速仪客户软件";
+}
+
+TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options)
+{
+    if (m_options.clock) {
+        m_clock = m_options.clock;
+    } else {
+        m_ownClock = std::make_unique<SteadyClock>();
+        m_clock = m_ownClock.get();
+    }
+    if (m_options.prompts) {
+        m_prompts = m_options.prompts;
+    } else {
+        m_ownPrompts = std::make_unique<WidgetPrompts>(this);
+        m_prompts = m_ownPrompts.get();
+    }
+    QString exe = m_options.executablePath;
+    if (exe.isEmpty())
+        exe = QCoreApplication::applicationFilePath();
+    m_settingsPath = settingsFilePath(exe);
+    m_dataDir = ::dataDirectory(exe);
+
+    setObjectName("SvMain");
+    svTable = new ProfileTable(this);
+    // Until a file is opened or created the table names "sample.db" of the data directory.
+    svTable->setTableName(m_dataDir + "sample.db");
+    GridModel = new ProfileTableModel(svTable, this);
+
+    buildLayout();
+    DBGrid->setModel(GridModel);
+    DBGrid->setColumnWidth(0, 210);
+    for (int c = 1; c < 4; ++c)
+        DBGrid->setColumnWidth(c, 160);
+
+    // The caption with the build date, before any setting is read.
+    setWindowTitle(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kTitle), QString::fromLatin1(SV_BUILD_DATE)));
+    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint)
+                   & ~Qt::WindowMaximizeButtonHint);
+    setFixedSize(800, 600);
+
+    createLiveState();
+    bindEvents();
+    loadSettings();
+    FormCreate();
+}
+
+TSvMain::~TSvMain()
+{
+    if (m_port)
+        m_port->close();
+}
+
+void TSvMain::FormCreate()
+{
+    // The timer-resolution call of the Windows client has no counterpart here.
+    setActivePage(CablePg);
+}
+
+void TSvMain::setActivePage(QWidget* page)
+{
+    // Pages chosen by the program do not run the page-change handler.
+    m_codeSetsPage = true;
+    PgCtrl->setCurrentWidget(page);
+    m_codeSetsPage = false;
+}
+
+void TSvMain::FormResize()
+{
+    if (width() != 800 || height() != 600)
+        resize(800, 600);
+}
+
+void TSvMain::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    FormResize();
+}
+
+void TSvMain::Timer1sTimer()
+{
+    lbTime->setText(fmt::formatDateTime("yy-m-d h:mm:ss", QDateTime::currentDateTime()));
+}
+
+void TSvMain::PgCtrlChange()
+{
+    if (PgCtrl->currentWidget() == SelfPg && PgCtrl->isTabEnabled(PgCtrl->indexOf(SelfPg))) {
+        edPath->setText(Path);
+        Timer1s.start();
+    } else {
+        Timer1s.stop();
+    }
+    if (svTable->exists() && ChartDirty && PgCtrl->currentWidget() == ChartPg) {
+        reloadTableSeries();
+        DBChart->repaint();
+        DrawProfile();
+    }
+}
+
+void TSvMain::BtnQuitClick()
+{
+    close();
+}
+
+void TSvMain::closeEvent(QCloseEvent* e)
+{
+    FormClose();
+    e->accept();
+}
+
+void TSvMain::loadSettings()
+{
+    m_ini = std::make_unique<IniFile>(m_settingsPath);
+    m_ini->load();
+    const Settings s = Settings::load(*m_ini);
+    LoadedSettings = s;
+
+    Path = s.path;
+    edPath->setText(Path);
+    Mode = s.mode;
+    LogAll->setVisible(s.factory);
+    if (Mode == 1)
+        LogDistanceClick();
+    else if (Mode == 2)
+        LogTimeClick();
+    else
+        LogAllClick();
+    UpDownDistance->setPosition(s.distanceInterval);
+    EditDistance->setText(fmt::formatFloat("0.0", UpDownDistance->position() * 0.1));
+    UpDownTime->setPosition(s.timeInterval);
+    EditTime->setText(QString::number(UpDownTime->position()));
+    MemorySize = s.memorySize;
+    OutputFormat = s.outputFormat;
+    Draught = s.draught;
+    PortNo = s.portNo;
+    PortOpened = OpenSerialPort(PortNo);
+    PgCtrl->setTabVisible(PgCtrl->indexOf(SelfPg), s.selfPage);
+    {
+        const QSignalBlocker block(PortNumber);
+        PortNumber->setCurrentIndex(PortNo >= 1 && PortNo <= 16 ? PortNo - 1 : -1);
+    }
+    Density = s.density;
+    EdDensity->setText(fmt::formatFloat("0.000", Density));
+    Atmosphere = s.atmosphere;
+    Cal.lf2048 = s.lf2048;
+    Cal.tf2048 = s.tf2048;
+    Cal.pa0 = s.pa0;
+    Cal.pa1 = s.pa1;
+    Cal.pa2 = s.pa2;
+    Cal.ta0 = s.ta0;
+    Cal.ta1 = s.ta1;
+    Cal.ta2 = s.ta2;
+    Cal.ta3 = s.ta3;
+    Cal.ta4 = s.ta4;
+    Cal.ta5 = s.ta5;
+    SN = s.sn;
+    GridModel->setOutputFormat(OutputFormat);
+    ChartDirty = false;
+    setActivePage(CablePg);
+}
+
+void TSvMain::FormClose()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    if (m_port)
+        m_port->close();
+
+    Settings s = LoadedSettings;
+    s.path = Path;
+    s.mode = Mode;
+    s.distanceInterval = UpDownDistance->position();
+    s.timeInterval = UpDownTime->position();
+    s.memorySize = MemorySize;
+    s.draught = Draught;
+    s.portNo = PortNo;
+    s.sn = SN;
+    s.atmosphere = Atmosphere;
+    s.lf2048 = Cal.lf2048;
+    s.tf2048 = Cal.tf2048;
+    s.pa0 = Cal.pa0;
+    s.pa1 = Cal.pa1;
+    s.pa2 = Cal.pa2;
+    s.ta0 = Cal.ta0;
+    s.ta1 = Cal.ta1;
+    s.ta2 = Cal.ta2;
+    s.ta3 = Cal.ta3;
+    s.ta4 = Cal.ta4;
+    s.ta5 = Cal.ta5;
+    s.density = Density;
+    QString error;
+    // A settings file that cannot be written is reported; the window still
+    // closes, since keeping it open would not make the file writable.
+    SettingsWriteFailed = !s.save(*m_ini, EdDensity->text(), &error);
+    if (SettingsWriteFailed)
+        m_prompts->error(error);
+}
+
+bool TSvMain::OpenSerialPort(int portNo)
+{
+    if (m_port)
+        m_port->close();
+    const QString device = portNo >= 1 && portNo <= 16 ? LoadedSettings.deviceOverride[portNo] : QString();
+    if (m_options.portFactory)
+        m_port = m_options.portFactory(portNo, device);
+    else
+        m_port = createPort(portNo, device, m_options.simulate, *m_clock);
+    if (!m_port || m_port->open() < 0) {
+        m_prompts->message("打开串行口时出错！");
+        return false;
+    }
+    if (m_port->setBaud(9600) < 0) {
+        m_prompts->message("波特率设置错误！");
+        m_port->close();
+        return false;
+    }
+    m_port->setPower(0);
+    m_port->setTransmit(0);
+    return true;
+}
+
+void TSvMain::PortNumberChange()
+{
+    if (m_port)
+        m_port->close();
+    PortNo = PortNumber->currentIndex() + 1;
+    PortOpened = OpenSerialPort(PortNo);
+}
+
+bool TSvMain::SendCommand(uint8_t command)
+{
+    if (!m_port)
+        return false;
+    ProbeProtocol protocol(*m_port);
+    if (protocol.sendCommand(command))
+        return true;
+    m_prompts->message("声速仪无应答，请检查电缆连接和电池电量！");
+    return false;
+}
+
+bool TSvMain::ReadCalibration()
+{
+    if (!m_port)
+        return false;
+    ProbeProtocol protocol(*m_port);
+    switch (protocol.readCalibration(&Cal, &SN)) {
+    case ProbeProtocol::CalibrationResult::Ok:
+        showStatus(2, "设备号：" + SN);
+        return true;
+    case ProbeProtocol::CalibrationResult::NoAnswer:
+        m_prompts->message("声速仪无应答，请检查电缆连接和电池电量！");
+        return false;
+    case ProbeProtocol::CalibrationResult::BadLine:
+        m_prompts->message("标定参数读出错误，需要厂家维修！");
+        return false;
+    }
+    return false;
+}
+
+void TSvMain::showStatus(int panel, const QString& text)
+{
+    StatusPanel[panel]->setText(text);
+    statusBar()->repaint();
+}
+
+void TSvMain::setBusy(bool busy)
+{
+    if (busy) {
+        if (m_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TSvMain::setVelocityColumnTitle(const QString& title)
+{
+    GridModel->setVelocityTitle(title);
+}
+
+void TSvMain::setCaptionForFile(const QString& fileName)
+{
+    setWindowTitle("Sondix2.1 " + fileName);
+}
+
+bool TSvMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == btnAnalyze && event->type() == QEvent::MouseMove)
+        btnAnalyzeMouseMove();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TSvMain::bindEvents()
+{
+    connect(PgCtrl, &QTabWidget::currentChanged, this, [this](int) {
+        if (!m_codeSetsPage)
+            PgCtrlChange();
+    });
+    connect(&Timer, &QTimer::timeout, this, &TSvMain::TimerTimer);
+    connect(&Timer1s, &QTimer::timeout, this, &TSvMain::Timer1sTimer);
+    connect(sbBtnDir, &QToolButton::clicked, this, &TSvMain::sbBtnDirClick);
+    connect(btnFile, &QPushButton::clicked, this, &TSvMain::btnFileClick);
+    connect(btnUpLoad, &QPushButton::clicked, this, &TSvMain::btnUpLoadClick);
+    connect(btnQuery, &QPushButton::clicked, this, &TSvMain::btnQueryClick);
+    connect(btnSetTime, &QPushButton::clicked, this, &TSvMain::btnSetTimeClick);
+    connect(btnReadIntv, &QPushButton::clicked, this, &TSvMain::btnReadIntvClick);
+    connect(btnSetIntv, &QPushButton::clicked, this, &TSvMain::btnSetIntvClick);
+    connect(udIntv, &UpDown::clicked, this, &TSvMain::udIntvClick);
+    connect(btnClear, &QPushButton::clicked, this, &TSvMain::btnClearClick);
+    connect(BtnBegin, &QPushButton::clicked, this, &TSvMain::BtnBeginClick);
+    connect(btnRec, &QPushButton::clicked, this, &TSvMain::btnRecClick);
+    connect(BtnStop1, &QPushButton::clicked, this, &TSvMain::BtnStopClick);
+    connect(BtnStop, &QPushButton::clicked, this, &TSvMain::BtnStopClick);
+    connect(BtnFileName, &QToolButton::clicked, this, &TSvMain::BtnFileNameClick);
+    connect(LogAll, &QRadioButton::clicked, this, &TSvMain::LogAllClick);
+    connect(LogDistance, &QRadioButton::clicked, this, &TSvMain::LogDistanceClick);
+    connect(LogTime, &QRadioButton::clicked, this, &TSvMain::LogTimeClick);
+    connect(UpDownDistance, &UpDown::clicked, this, &TSvMain::UpDownDistanceClick);
+    connect(UpDownTime, &UpDown::clicked, this, [this] { EditTime->setText(QString::number(UpDownTime->position())); });
+    connect(PortNumber, &QComboBox::currentIndexChanged, this, &TSvMain::PortNumberChange);
+    connect(BtnOpen, &QPushButton::clicked, this, [this] { BtnOpenClick(BtnOpen); });
+    connect(Load, &QAction::triggered, this, [this] { BtnOpenClick(Load); });
+    connect(svTable, &ProfileTable::afterScroll, this, &TSvMain::svTableAfterScroll);
+    connect(svTable, &ProfileTable::afterEdit, this, &TSvMain::svTableAfterEdit);
+    connect(UpDownZone, &UpDown::clicked, this, &TSvMain::UpDownZoneClick);
+    connect(ChBoxFilter, &QCheckBox::toggled, this, &TSvMain::ChBoxFilterClick);
+    connect(DeletRec, &QAction::triggered, this, &TSvMain::DeletRecClick);
+    connect(InsertRec, &QAction::triggered, this, &TSvMain::InsertRecClick);
+    connect(DBGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenuGrid->popup(DBGrid->viewport()->mapToGlobal(p)); });
+    connect(DBChart, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { MenuChart->popup(DBChart->mapToGlobal(p)); });
+    for (QLineSeries* s : chartSeries())
+        connect(s, &QLineSeries::pressed, this, [this, s](const QPointF& p) { DBChartClickSeries(s, p.x(), p.y()); });
+    btnAnalyze->setMouseTracking(true);
+    btnAnalyze->installEventFilter(this);
+    connect(SaveBMP, &QAction::triggered, this, &TSvMain::SaveBMPClick);
+    connect(SvTwo, &QAction::triggered, this, &TSvMain::SvTwoClick);
+    connect(TempTwo, &QAction::triggered, this, &TSvMain::TempTwoClick);
+    connect(PMSv, &QAction::triggered, this, &TSvMain::PMSvClick);
+    connect(PMTemp, &QAction::triggered, this, &TSvMain::PMTempClick);
+    connect(PMAv, &QAction::triggered, this, &TSvMain::PMAvClick);
+    connect(BtnExport, &QPushButton::clicked, this, &TSvMain::BtnExportClick);
+    connect(PMSave, &QAction::triggered, this, [this] { PMSaveClick(PMSave); });
+    connect(PMSaveAv, &QAction::triggered, this, [this] { PMSaveClick(PMSaveAv); });
+    connect(BtnPreview, &QPushButton::clicked, this, &TSvMain::BtnPreviewClick);
+    connect(BtnPrintTable, &QPushButton::clicked, this, &TSvMain::BtnPrintTableClick);
+    connect(PMPrint, &QAction::triggered, this, &TSvMain::PMPrintClick);
+    connect(BtnQuit, &QPushButton::clicked, this, &TSvMain::BtnQuitClick);
+}

@@ -1,0 +1,313 @@
+#pragma once
+#include "data/ProfileRow.h"
+#include "link/Calibration.h"
+#include "settings/Settings.h"
+#include <QDateTime>
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QChart;
+class QChartView;
+class QComboBox;
+class QDateTimeAxis;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QMenu;
+class QAction;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+class QValueAxis;
+class QAbstractSeries;
+
+class MsClock;
+class SerialPort;
+class ProfileTable;
+class ProfileTableModel;
+class Prompts;
+class UpDown;
+class FrameReceiver;
+class LiveRecording;
+class IniFile;
+class ProfileChart;
+
+// How the window is started: where its settings file and data directory are,
+// which ports it talks to, and who answers its questions. Tests inject a
+// simulated probe on a simulated clock and scripted prompts.
+struct SvMainOptions
+{
+    QString executablePath;          // settings file = this path with ".INI"
+    bool simulate = false;           // every port is the probe simulator
+    QString dumpFile;                // raw bytes of every exchange (--dump)
+    MsClock* clock = nullptr;        // default: the steady clock
+    Prompts* prompts = nullptr;      // default: message boxes and dialogs
+    // Creates the port for a number; default: the device mapping of the settings file.
+    std::function<std::unique_ptr<SerialPort>(int portNo, const QString& device)> portFactory;
+};
+
+// The main window: four pages, the status bar, the two timers and every member
+// that holds the client's state. Handlers keep the names of the Windows client
+// and stay thin: they read controls, call the core library and show its result.
+class TSvMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TSvMain(const SvMainOptions& options, QWidget* parent = nullptr);
+    ~TSvMain() override;
+
+    Prompts& prompts() { return *m_prompts; }
+    SerialPort* port() { return m_port.get(); }
+    MsClock& clock() { return *m_clock; }
+    ProfileTable& table() { return *svTable; }
+
+    // ---- shell -------------------------------------------------------------
+    void FormCreate();
+    void FormShow() {}
+    void FormResize();
+    void FormClose();
+    void PgCtrlChange();
+    void Timer1sTimer();
+    void BtnQuitClick();
+
+    // ---- serial port and protocol -------------------------------------------
+    bool OpenSerialPort(int portNo);
+    void PortNumberChange();
+    bool SendCommand(uint8_t command);
+    bool ReadCalibration();
+
+    // ---- live measurement -----------------------------------------------------
+    void TimerTimer();
+    void BtnFileNameClick();
+    void LogAllClick();
+    void LogDistanceClick();
+    void LogTimeClick();
+    void UpDownDistanceClick();
+    void BtnBeginClick();
+    void btnRecClick();
+    void BtnStopClick();
+
+    // ---- probe memory -------------------------------------------------------
+    void sbBtnDirClick();
+    void btnFileClick();
+    void btnUpLoadClick();
+    void btnQueryClick();
+    void btnSetTimeClick();
+    void btnReadIntvClick();
+    void btnSetIntvClick();
+    void udIntvClick();
+    void btnClearClick();
+
+    // ---- profile files and table page -----------------------------------------
+    void BtnOpenClick(QObject* sender);
+    int OpenProfileFile(const QString& path);
+    bool CheckTableOpen();
+    void ResetChart();
+    void svTableAfterScroll();
+    void svTableAfterEdit();
+    void UpDownZoneClick();
+    void ChBoxFilterClick();
+    void DeletRecClick();
+    void InsertRecClick();
+
+    // ---- profile chart and average ------------------------------------------
+    void DrawProfile();
+    bool BuildMergedProfile();
+    void PMSvClick();
+    void PMTempClick();
+    void SvTwoClick();
+    void TempTwoClick();
+    void PMAvClick();
+    void DBChartClickSeries(QLineSeries* series, double x, double y);
+    void btnAnalyzeMouseMove();
+    void SaveBMPClick();
+
+    // ---- output --------------------------------------------------------------
+    void BtnExportClick();
+    void PMSaveClick(QObject* sender);
+    void BtnPreviewClick();
+    void BtnPrintTableClick();
+    void PMPrintClick();
+
+    // ---- state (public so that tests can read it) ------------------------------
+    int PortNo = 1;
+    bool PortOpened = false;
+    QString Path;
+    int Mode = 0;
+    int MemorySize = 32704;
+    QString OutputFormat = "0.0";
+    float Draught = 0.8f, Density = 1.0f, Atmosphere = 10400.0f;
+    Calibration Cal;
+    QString SN;
+    bool SvSeen = false;
+    bool FirstRecordPending = false;
+    float DistanceStep = 0.5f, DepthMark = -1.0f;
+    uint32_t TimeStep = 1000, NextTime = 0;
+    bool ChartDirty = false;
+    QString FileDescription;
+    QDateTime FileDate;
+    uint8_t ProfileKind = 0;
+    QString ExportFileName;
+    Settings LoadedSettings;          // as read at construction (Factory, Self, Device N)
+    bool SettingsWriteFailed = false; // the last close could not write the settings file
+
+    // ---- controls ---------------------------------------------------------------
+    QTabWidget* PgCtrl = nullptr;
+    QWidget* SelfPg = nullptr;
+    QWidget* CablePg = nullptr;
+    QWidget* TablePg = nullptr;
+    QWidget* ChartPg = nullptr;
+    QLabel* StatusPanel[4] = {};
+    QTimer Timer;
+    QTimer Timer1s;
+
+    // SelfPg
+    QTreeWidget* FileList = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* lbTime = nullptr;
+    QPushButton* btnQuery = nullptr;
+    QPushButton* btnSetTime = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QLineEdit* edReadIntv = nullptr;
+    QPushButton* btnReadIntv = nullptr;
+    QLineEdit* edSetIntv = nullptr;
+    UpDown* udIntv = nullptr;
+    QPushButton* btnSetIntv = nullptr;
+    QLineEdit* edPath = nullptr;
+    QToolButton* sbBtnDir = nullptr;
+    QProgressBar* pr = nullptr;
+    QPushButton* btnFile = nullptr;
+    QPushButton* btnUpLoad = nullptr;
+    QPushButton* btnClear = nullptr;
+
+    // CablePg
+    QGroupBox* gbPram = nullptr;
+    QLineEdit* EdFileName = nullptr;
+    QToolButton* BtnFileName = nullptr;
+    QLineEdit* Description = nullptr;
+    QLineEdit* EdDensity = nullptr;
+    QComboBox* PortNumber = nullptr;
+    QGroupBox* ModeSelect = nullptr;
+    QRadioButton* LogAll = nullptr;
+    QRadioButton* LogDistance = nullptr;
+    QLineEdit* EditDistance = nullptr;
+    UpDown* UpDownDistance = nullptr;
+    QRadioButton* LogTime = nullptr;
+    QLineEdit* EditTime = nullptr;
+    UpDown* UpDownTime = nullptr;
+    QChartView* Chart1 = nullptr;
+    QLineSeries* SerRealSv = nullptr;
+    QLineSeries* SerRealTemp = nullptr;
+    QDateTimeAxis* Chart1Bottom = nullptr;
+    QValueAxis* Chart1Left = nullptr;
+    QValueAxis* Chart1Right = nullptr;
+    QPushButton* BtnBegin = nullptr;
+    QPushButton* btnRec = nullptr;
+    QPushButton* BtnStop1 = nullptr;
+    QLabel* lbLowBatt = nullptr;
+    QLineEdit* stSv = nullptr;
+    QLineEdit* stDepth = nullptr;
+    QLineEdit* stTemp = nullptr;
+
+    // TablePg
+    QTableView* DBGrid = nullptr;
+    QLineEdit* DBEdit1 = nullptr;
+    QGroupBox* PnFilterCtrl = nullptr;
+    QLineEdit* EditZone = nullptr;
+    UpDown* UpDownZone = nullptr;
+    QCheckBox* ChBoxFilter = nullptr;
+    QPushButton* BtnOpen = nullptr;
+    QPushButton* BtnPreview = nullptr;
+    QPushButton* BtnPrintTable = nullptr;
+    QPushButton* BtnExport = nullptr;
+    QPushButton* BtnStop = nullptr;
+    QPushButton* BtnQuit = nullptr;
+    QMenu* PopupMenuGrid = nullptr;
+    QAction* DeletRec = nullptr;
+    QAction* InsertRec = nullptr;
+
+    // ChartPg
+    QChartView* DBChart = nullptr;
+    QPushButton* btnAnalyze = nullptr;
+    QMenu* MenuChart = nullptr;
+    QAction* Load = nullptr;
+    QMenu* Save = nullptr;
+    QAction* PMSave = nullptr;
+    QAction* PMSaveAv = nullptr;
+    QAction* SaveBMP = nullptr;
+    QAction* SvTwo = nullptr;
+    QAction* TempTwo = nullptr;
+    QAction* PMSv = nullptr;
+    QAction* PMTemp = nullptr;
+    QAction* PMAv = nullptr;
+    QAction* PMPrint = nullptr;
+    QValueAxis* DBChartBottom = nullptr;
+    QValueAxis* DBChartLeft = nullptr;
+    QValueAxis* DBChartRight = nullptr;
+    QLineSeries* SerTwoSv = nullptr;
+    QLineSeries* SerTwoTemp = nullptr;
+    QLineSeries* SerSv = nullptr;
+    QLineSeries* SerTemp = nullptr;
+    QLineSeries* SerAvSv = nullptr;
+    QLineSeries* SerSvUp = nullptr;
+    QLineSeries* SerSvDown = nullptr;
+    QLineSeries* SerTempUp = nullptr;
+    QLineSeries* SerTempDown = nullptr;
+    QList<QLineSeries*> chartSeries() const;   // in the chart's order
+
+    // The table engine and its grid model.
+    ProfileTable* svTable = nullptr;
+    ProfileTableModel* GridModel = nullptr;
+
+    // Helpers the handlers share.
+    void showStatus(int panel, const QString& text);   // and repaint the status bar at once
+    void setBusy(bool busy);                            // hourglass cursor on / restore
+    void setVelocityColumnTitle(const QString& title);
+    void reloadTableSeries();                           // SerTwoSv / SerTwoTemp from the visible rows
+    void setCaptionForFile(const QString& fileName);
+    void setActivePage(QWidget* page);                  // without running PgCtrlChange
+    QString settingsPath() const { return m_settingsPath; }
+    QString dataDirectory() const { return m_dataDir; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildSelfPage();
+    void buildCablePage();
+    void buildTablePage();
+    void buildChartPage();
+    void buildMenus();
+    void bindEvents();
+    void loadSettings();
+    void createLiveState();
+
+    SvMainOptions m_options;
+    std::unique_ptr<MsClock> m_ownClock;
+    MsClock* m_clock = nullptr;
+    std::unique_ptr<Prompts> m_ownPrompts;
+    Prompts* m_prompts = nullptr;
+    std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<IniFile> m_ini;
+    QString m_settingsPath;
+    QString m_dataDir;
+    bool m_codeSetsPage = false;
+    int m_busyDepth = 0;
+    bool m_closing = false;
+
+public:
+    // Live-measurement state owned by the window (frame receiver, recording rules).
+    std::unique_ptr<FrameReceiver> Receiver;
+    std::unique_ptr<LiveRecording> Recording;
+};

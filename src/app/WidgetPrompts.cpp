@@ -1,0 +1,122 @@
+#include "app/Prompts.h"
+#include "dialogs/CsDialog.h"
+#include "dialogs/DensityDialog.h"
+#include "dialogs/PathDialog.h"
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+
+QStringList qtNameFilters(const QString& windowsFilter)
+{
+    const QStringList parts = windowsFilter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // Patterns compare case-insensitively on the Windows file system: offer both spellings.
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(';'))
+            patterns << p.toLower() << p.toUpper();
+        patterns.removeDuplicates();
+        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(' '));
+    }
+    return out;
+}
+
+namespace {
+QString caption()
+{
+    return QApplication::applicationName().isEmpty() ? QStringLiteral("VX4400声速仪客户软件")
+                                                     : QApplication::applicationName();
+}
+
+FileDialogResult runFileDialog(QWidget* parent, const FileDialogRequest& r, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dlg(parent, r.title, r.initialDir);
+    dlg.setAcceptMode(mode);
+    dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QStringList filters = qtNameFilters(r.filter);
+    dlg.setNameFilters(filters);
+    if (!r.defaultExt.isEmpty())
+        dlg.setDefaultSuffix(r.defaultExt);
+    if (!r.fileName.isEmpty())
+        dlg.selectFile(r.fileName);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, !r.overwritePrompt);
+    FileDialogResult out;
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return out;
+    out.accepted = true;
+    out.fileName = QDir::toNativeSeparators(dlg.selectedFiles().first());
+    out.filterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    return out;
+}
+}  // namespace
+
+void WidgetPrompts::message(const QString& text)
+{
+    QMessageBox::information(m_parent, caption(), text);
+}
+
+void WidgetPrompts::information(const QString& text, const QString& title)
+{
+    QMessageBox::information(m_parent, title, text, QMessageBox::Ok);
+}
+
+void WidgetPrompts::error(const QString& text)
+{
+    QMessageBox::critical(m_parent, caption(), text);
+}
+
+bool WidgetPrompts::question(const QString& text, const QString& title)
+{
+    return QMessageBox::question(m_parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void WidgetPrompts::beep()
+{
+    QApplication::beep();
+}
+
+FileDialogResult WidgetPrompts::openFile(const FileDialogRequest& r)
+{
+    return runFileDialog(m_parent, r, QFileDialog::AcceptOpen);
+}
+
+FileDialogResult WidgetPrompts::saveFile(const FileDialogRequest& r)
+{
+    return runFileDialog(m_parent, r, QFileDialog::AcceptSave);
+}
+
+bool WidgetPrompts::oneValue(const QString& title, const QString& prompt, const QString& initialText, float* value)
+{
+    Tcs dlg(value, m_parent, this);
+    if (!title.isEmpty())
+        dlg.setWindowTitle(title);
+    if (!prompt.isEmpty())
+        dlg.Label1->setText(prompt);
+    if (!initialText.isEmpty())
+        dlg.Edit1->setText(initialText);
+    dlg.Label1->adjustSize();
+    dlg.Tag = 0;
+    dlg.exec();
+    return dlg.Tag != 0;
+}
+
+bool WidgetPrompts::density(float* value)
+{
+    TDlgDensity dlg(value, m_parent, this);
+    dlg.Tag = 0;
+    dlg.exec();
+    return dlg.Tag != 0;
+}
+
+bool WidgetPrompts::directory(const QString& initial, QString* chosen)
+{
+    TPathDlg dlg(m_parent, initial);
+    if (dlg.exec() != 1)
+        return false;
+    *chosen = dlg.chosen();
+    return true;
+}

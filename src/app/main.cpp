@@ -1,0 +1,67 @@
+// Start-up: date formats, splash, title, the main window, 2 s pause, message loop.
+#include "app/Prompts.h"
+#include "app/Splash.h"
+#include "app/SvMain.h"
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLocale>
+#include <QMessageBox>
+#include <QThread>
+#include <exception>
+
+namespace {
+
+// An exception that escapes a handler is shown and the application goes on.
+class GuardedApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            QMessageBox::critical(nullptr, applicationDisplayName(), QString::fromUtf8(e.what()));
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Dates print with "-" and "yyyy-MM-dd" everywhere; the patterns are ours, not the locale's.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    GuardedApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription("VX4400 sound-velocity profiler client");
+    parser.addHelpOption();
+    QCommandLineOption simulate("simulate", "Run every serial port on the built-in probe simulator.");
+    QCommandLineOption dump("dump", "Save the raw bytes of every exchange with the probe to FILE.", "FILE");
+    parser.addOption(simulate);
+    parser.addOption(dump);
+    parser.process(app);
+
+    try {
+        Tlogo logo;
+        logo.show();
+        logo.repaint();
+        QApplication::processEvents();
+        QApplication::setApplicationName("VX4400声速仪客户软件");
+        QApplication::setApplicationDisplayName("VX4400声速仪客户软件");
+
+        SvMainOptions options;
+        options.executablePath = QCoreApplication::applicationFilePath();
+        options.simulate = parser.isSet(simulate);
+        options.dumpFile = parser.value(dump);
+        TSvMain SvMain(options);
+        QThread::msleep(2000);
+        logo.close();
+        SvMain.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, "VX4400声速仪客户软件", QString::fromUtf8(e.what()));
+    }
+    return 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include "app/Prompts.h"
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+// Prompts for window tests: every text shown is recorded, every question and
+// dialog is answered from a script (a missing answer is a "cancel" / "No").
+class ScriptedPrompts : public Prompts
+{
+public:
+    void message(const QString& text) override { shown << text; }
+    void information(const QString& text, const QString& caption) override { shown << caption + ": " + text; }
+    void error(const QString& text) override { shown << "error: " + text; }
+    bool question(const QString& text, const QString&) override;
+    void beep() override { ++beeps; }
+    FileDialogResult openFile(const FileDialogRequest& r) override;
+    FileDialogResult saveFile(const FileDialogRequest& r) override;
+    bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) override;
+    bool density(float* value) override;
+    bool directory(const QString& initial, QString* chosen) override;
+
+    // The script.
+    std::deque<bool> answers;                       // questions
+    std::deque<FileDialogResult> files;             // open and save dialogs
+    std::deque<std::optional<float>> values;        // one-value and density dialogs; nullopt = closed
+    std::deque<QString> directories;                // directory dialog; empty = cancelled
+
+    // What happened.
+    QStringList shown;
+    QStringList questions;
+    std::vector<FileDialogRequest> fileRequests;
+    QStringList valuePrompts;
+    int beeps = 0;
+
+    QString last() const { return shown.isEmpty() ? QString() : shown.last(); }
+    static FileDialogResult file(const QString& name, int filterIndex = 1) { return {true, name, filterIndex}; }
+};
