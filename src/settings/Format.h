@@ -7,22 +7,27 @@
 namespace fmt {
 
 // Delphi FormatFloat for the patterns the client uses: '0' digit, '#' optional
-// digit, one '.', e.g. "0.0", "0.00", "0.000", "000.0", "0000.0", "###0.0".
-// Rounds half away from zero on the exact decimal value of the double.
+// digit, one '.', e.g. "0.0", "0.00", "0.000", "000.0", "0000.0", "###0.0",
+// "###0.###"; text before and after the digits is kept. Rounds half away from
+// zero on the exact decimal value of the double; a value that rounds to zero
+// has no sign ("0.0" for -0.01). NaN and infinities give "NAN", "INF", "-INF".
 QString formatFloat(const QString& pattern, double value);
 
 // Delphi FloatToStr: general format, 15 significant digits, exponent "E-7"
 // style below 1e-5 and from 1e15 on; 0.8f widened -> "0.800000011920929".
 QString floatToStr(double value);
 
-// Delphi FormatDateTime patterns: yy yyyy m mm d dd h hh n nn s ss and the
-// minute reading of m/mm after h or before s; literal "-", ":", " ".
+// Delphi FormatDateTime patterns: yy yyyy m mm d dd h hh n nn s ss z zzz,
+// m/mm right after an h token (separators between allowed) is the minute,
+// "/" is the date separator "-", quoted text and other characters are literal.
+// An invalid date formats as the Windows client's zero date, 1899-12-30 00:00.
 QString formatDateTime(const QString& pattern, const QDateTime& dt);
 
 // Delphi StrToFloat: decimal text with optional sign, point, exponent, spaces
 // around; returns false for anything else (no partial parse).
 bool parseFloat(const QString& text, double* value);
-// Delphi StrToInt: decimal or $hex integer.
+// Delphi StrToInt: leading blanks, optional sign, decimal or $hex digits,
+// nothing after them, within 32 bits.
 bool parseInt(const QString& text, int* value);
 
 }  // namespace fmt
