@@ -1,0 +1,232 @@
+#include "link/ProbeUpload.h"
+#include "data/ProfileTable.h"
+#include "link/Calibration.h"
+#include "link/Conversions.h"
+#include "link/ProbeProtocol.h"
+#include "link/SerialPort.h"
+#include "settings/Format.h"
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace probemem {
+
+namespace {
+
+constexpr int kMaxSuffix = 999;
+const QString kStartFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+bool isMarker(const Frame& f) { return f[1] == 0 && f[2] == 0 && f[3] == 0 && f[4] == 0; }
+
+double asStored(float v) { return fmt::formatFloat(QStringLiteral("0.00"), v).toDouble(); }
+
+QString outcomeSuffix(UploadOutcome o)
+{
+    switch (o) {
+    case UploadOutcome::Complete: return QStringLiteral("（传输完成）");
+    case UploadOutcome::ChecksumError: return QStringLiteral("（因校验和错误中断了传输）");
+    case UploadOutcome::DatabaseError: return QStringLiteral("（因建立数据库文件错误中断了传输）");
+    case UploadOutcome::Abnormal:
+    case UploadOutcome::NoAnswer: break;
+    }
+    return QStringLiteral("（非正常结束）");
+}
+
+}  // namespace
+
+QString withTrailingSeparator(const QString& path)
+{
+    if (path.isEmpty() || path.endsWith('/') || path.endsWith(QDir::separator()))
+        return path;
+    return path + QDir::separator();
+}
+
+QString ensureUploadDirectory(const QString& path)
+{
+    if (QFileInfo(path).isDir() || QDir().mkdir(path))
+        return {};
+    return QStringLiteral("建立子目录出错:\n") + path;
+}
+
+std::optional<RecordingHeader> recordingHeader(const Frame& f)
+{
+    const auto entry = directoryEntry(f);
+    if (!entry)
+        return std::nullopt;
+    RecordingHeader h;
+    h.entry = *entry;
+    for (int i = 2; i <= 6; ++i)
+        h.baseName += hex2(f[i]);
+    h.start = QDateTime::fromString(QStringLiteral("20%1-%2-%3 %4:%5:00")
+                                        .arg(hex2(f[2]), hex2(f[3]), hex2(f[4]), hex2(f[5]), hex2(f[6])),
+                                    kStartFormat);
+    // A start time that is no date means a damaged header, not a recording.
+    if (!h.start.isValid())
+        return std::nullopt;
+    if (f[7] != 0)
+        h.surfaceCount = f[7] * 256 + f[8];
+    return h;
+}
+
+std::optional<ProfileRow> uploadRow(const Frame& f, const Calibration& cal, float atmosphere,
+                                    float density)
+{
+    const int status = f[8];
+    if (status == 0xFF)
+        return std::nullopt;
+    const auto sv = SoundVelocityFromCount(cal, f[1] * 256 + f[2]);
+    const auto depth = DepthFromCount(cal, atmosphere, density, static_cast<float>(f[3] * 256 + f[4]));
+    if (!sv || !depth)
+        return std::nullopt;
+    ProfileRow row;
+    row.depth = asStored(*depth);
+    row.velocity = asStored(*sv);
+    row.temp = asStored(TemperatureFromCount(cal, static_cast<float>(f[5] * 256 + f[6])));
+    row.status = status;
+    if (status & 1)
+        row.discrip = QStringLiteral("低电");
+    return row;
+}
+
+bool isEarlierUpload(const QString& file, const QDateTime& start)
+{
+    if (!ProfileTable::isProfileFile(file))
+        return false;
+    ProfileTable t;
+    t.setTableName(file);
+    try {
+        t.open();
+        bool same = t.recordCount() == 0;
+        if (!same) {
+            t.first();
+            const ProfileRow& r = t.current();
+            same = r.dt && r.dt->toString(kStartFormat) == start.toString(kStartFormat)
+                   && r.status && *r.status >= 0 && *r.status < kKindAverage;
+        }
+        t.close();
+        return same;
+    } catch (const TableError&) {
+        t.close();
+        return false;
+    }
+}
+
+QString profileFileFor(const QString& dir, const QString& baseName, const QDateTime& start,
+                       const QSet<QString>& writtenThisUpload)
+{
+    for (int k = 1; k <= kMaxSuffix; ++k) {
+        const QString name = dir + baseName + (k == 1 ? QString() : QStringLiteral("-%1").arg(k)) + ".db";
+        if (writtenThisUpload.contains(name))
+            continue;
+        if (!QFileInfo::exists(name) || isEarlierUpload(name, start))
+            return name;
+    }
+    return {};
+}
+
+UploadResult upload(SerialPort& port, ProbeProtocol& protocol, ProfileTable& table,
+                    const UploadRequest& request, Calibration& cal, QString& sn,
+                    float& atmosphere, const UploadCallbacks& cb)
+{
+    UploadResult r;
+    port.setPower(1);
+    const auto c = protocol.readCalibration(&cal, &sn);
+    if (c != ProbeProtocol::CalibrationResult::Ok) {
+        port.setPower(0);
+        r.message = c == ProbeProtocol::CalibrationResult::NoAnswer ? kNoAnswer : kBadCalibration;
+        return r;
+    }
+    if (!protocol.sendCommand(cmd::Upload)) {
+        port.setPower(0);
+        r.message = kNoAnswer;
+        return r;
+    }
+    if (cb.onProgress)
+        cb.onProgress(0);
+
+    r.outcome = UploadOutcome::Abnormal;
+    QSet<QString> written;
+    QDateTime pendingStart;   // the start time waits for the file's first row
+    while (const auto f = readFrame(port, protocol, kFrameTimeoutMs)) {
+        if (!replyChecksumOk(f->data())) {
+            r.outcome = UploadOutcome::ChecksumError;
+            break;
+        }
+        if (isEndFrame(*f)) {
+            r.outcome = UploadOutcome::Complete;
+            break;
+        }
+        if (isMarker(*f)) {
+            const auto hf = readFrame(port, protocol, kReplyTimeoutMs);
+            if (!hf)
+                break;
+            if (!replyChecksumOk(hf->data())) {
+                r.outcome = UploadOutcome::ChecksumError;
+                break;
+            }
+            const auto h = recordingHeader(*hf);
+            if (!h)
+                break;
+            r.files.push_back({h->entry, QString(), 0});
+            if (cb.onEntry)
+                cb.onEntry(h->entry);
+            if (cb.onStatus)
+                cb.onStatus(QStringLiteral("文件号：") + QString::number(h->entry.number));
+            pendingStart = h->start;
+            if (h->surfaceCount)
+                atmosphere = static_cast<float>(PressureFromCount(cal, *h->surfaceCount));
+            try {
+                table.close();
+                const QString name = profileFileFor(request.path, h->baseName, h->start, written);
+                if (name.isEmpty())
+                    throw TableError(QStringLiteral("no free file name"));
+                written.insert(name);
+                r.files.back().fileName = name;
+                table.setTableName(name);
+                table.createTable();
+                table.open();
+                if (cb.onRecNo)
+                    cb.onRecNo(table.recNo());
+            } catch (const std::exception&) {
+                r.outcome = UploadOutcome::DatabaseError;
+                break;
+            }
+            continue;
+        }
+        if (r.files.empty())
+            break;   // a data record before any header
+        auto row = uploadRow(*f, cal, atmosphere, request.density);
+        if (!row)
+            continue;
+        if (cb.onProgress && request.memorySize > 0)
+            cb.onProgress(std::clamp(static_cast<int>(double((*f)[7]) * 256.0 / request.memorySize * 100.0), 0, 100));
+        if (pendingStart.isValid()) {
+            row->dt = pendingStart;
+            pendingStart = QDateTime();
+        }
+        // Each row is committed as it comes: a cut cable keeps all rows so far.
+        try {
+            table.append();
+            table.setRow(*row);
+            table.post();
+        } catch (const std::exception&) {
+            r.outcome = UploadOutcome::DatabaseError;
+            break;
+        }
+        ++r.files.back().rows;
+    }
+    port.setPower(0);
+
+    const int count = static_cast<int>(r.files.size());
+    if (count != 0) {
+        table.close();
+        table.setTableName(QString());
+    }
+    if (r.outcome == UploadOutcome::Abnormal && count == 0)
+        r.message = kNotSupported;
+    else
+        r.message = QStringLiteral("传输%1个文件").arg(count) + outcomeSuffix(r.outcome);
+    return r;
+}
+
+}  // namespace probemem
