@@ -34,16 +34,21 @@ struct Settings
     QString latitude, longitude;
 
     // Reads every key with its default and load rule (Factory, Density >= 0.8,
-    // Output Format, LF2048 as an integer).
+    // Output Format, LF2048 as an integer). `mode` is the value as read after
+    // the Factory rule; the window's mode handlers turn anything but 1 or 2
+    // into 0. A float that does not fit 32 bits reads as its default.
     static Settings load(const IniFile& ini);
 
-    // Writes the keys the window writes at close, in its order. `densityText`
-    // is the text of the density edit, written converted at 64-bit precision.
-    // Returns false at the first refused write (the file is left as it was).
+    // Writes the keys the window writes at close, in its order, and saves the
+    // file. `densityText` is the text of the density edit, written converted at
+    // 64-bit precision; when it is no number the member `density` is written.
+    // The position keys are written when set or already in the file. Returns
+    // false with "Unable to write to <file>: <reason>" when the platform
+    // refuses; the file is then left as it was.
     bool save(IniFile& ini, const QString& densityText, QString* error) const;
 };
 
-// <executable path without extension>.INI
+// <executable path without extension>.INI ("/opt/sv/svclient" -> "/opt/sv/svclient.INI")
 QString settingsFilePath(const QString& executablePath);
 // <executable directory>/SVPData/ (not created)
 QString dataDirectory(const QString& executablePath);
