@@ -1,0 +1,198 @@
+#include "output/SavedProfile.h"
+#include "data/ProfileTable.h"
+#include "output/AtomicFile.h"
+#include "settings/Format.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+ProfileRow pointRow(const SeriesPoint& p, double temp)
+{
+    ProfileRow r;
+    r.depth = p.x;
+    r.velocity = p.y;
+    r.temp = temp;
+    return r;
+}
+
+bool readRows(const QString& path, std::vector<ProfileRow>* rows)
+{
+    try {
+        ProfileTable table;
+        table.setTableName(path);
+        table.open();
+        *rows = table.visibleRows();
+        table.close();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Saved files carry a status and a date on their first row only.
+bool hasSavedShape(const std::vector<ProfileRow>& rows)
+{
+    const int kind = rows.front().status.value_or(-1);
+    if (kind != kKindAverage && kind != kKindMerged)
+        return false;
+    for (size_t i = 1; i < rows.size(); ++i)
+        if (rows[i].status || rows[i].dt)
+            return false;
+    return true;
+}
+
+void removeDatabaseFiles(const QString& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+// The rows must be on the disk before the new name points at them.
+bool syncFile(const QString& path, QString* reason)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite)) {
+        *reason = f.errorString();
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    if (::fsync(f.handle()) != 0) {
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+#else
+    Q_UNUSED(reason);
+#endif
+    return true;
+}
+
+std::filesystem::path fsPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+}  // namespace
+
+QString averageDescription(float draught)
+{
+    return QStringLiteral("平均声速(") + fmt::formatFloat(QStringLiteral("0.00"), double(draught))
+        + QStringLiteral("米起算)");
+}
+
+std::vector<ProfileRow> mergedProfileRows(const Series& sv, const Series& temp,
+                                          const std::optional<QDateTime>& fileDate,
+                                          const std::optional<QString>& fileDescription)
+{
+    std::vector<ProfileRow> rows;
+    const size_t n = std::min(sv.size(), temp.size());
+    rows.reserve(n);
+    for (size_t i = 0; i < n; ++i)
+        rows.push_back(pointRow(sv[i], temp[i].y));
+    if (!rows.empty()) {
+        rows.front().dt = fileDate;
+        rows.front().status = kKindMerged;
+        rows.front().discrip = fileDescription;
+    }
+    return rows;
+}
+
+std::vector<ProfileRow> averageProfileRows(const Series& avSv, const Series& temp,
+                                           int mergedCount, float draught,
+                                           const std::optional<QDateTime>& fileDate)
+{
+    std::vector<ProfileRow> rows;
+    const long long offset = (long long)mergedCount - (long long)avSv.size();
+    rows.reserve(avSv.size());
+    for (size_t i = 0; i < avSv.size(); ++i) {
+        const long long t = offset + (long long)i;
+        if (t < 0 || t >= (long long)temp.size())
+            break;   // series out of step: never store a made-up temperature
+        rows.push_back(pointRow(avSv[i], temp[size_t(t)].y));
+    }
+    if (!rows.empty()) {
+        rows.front().dt = fileDate;
+        rows.front().status = kKindAverage;
+        rows.front().discrip = averageDescription(draught);
+    }
+    return rows;
+}
+
+bool mayOverwrite(const QString& path, QString* reason)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    std::vector<ProfileRow> rows;
+    if (!readRows(path, &rows) || rows.empty())
+        return true;
+    if (hasSavedShape(rows))
+        return true;
+    if (reason)
+        *reason = QDir::toNativeSeparators(path) + QStringLiteral(" 是原始数据，不能被覆盖!");
+    return false;
+}
+
+bool saveProfileFile(const QString& path, const std::vector<ProfileRow>& rows, QString* error)
+{
+    const QFileInfo target(path);
+    QString tempPath;
+    {
+        // Reserves a unique name beside the target; the engine then replaces it.
+        QTemporaryFile reserve(target.absolutePath() + "/." + target.fileName() + ".XXXXXX");
+        reserve.setAutoRemove(false);
+        if (!reserve.open()) {
+            if (error)
+                *error = writeFailureMessage(path, reserve.errorString());
+            return false;
+        }
+        tempPath = reserve.fileName();
+    }
+    try {
+        ProfileTable table;
+        table.setTableName(tempPath);
+        table.createTable();
+        if (!table.isActive())
+            table.open();
+        for (const ProfileRow& r : rows) {
+            table.append();
+            table.setRow(r);
+            table.post();
+        }
+        table.close();
+    } catch (const TableError& e) {
+        removeDatabaseFiles(tempPath);
+        if (error)
+            *error = e.message();
+        return false;
+    }
+    QString reason;
+    std::error_code ec;
+    if (syncFile(tempPath, &reason)) {
+        std::filesystem::rename(fsPath(tempPath), fsPath(path), ec);
+        if (!ec) {
+            // Journal files of the replaced file would be replayed into the new one.
+            for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+                QFile::remove(path + QLatin1String(suffix));
+                QFile::remove(tempPath + QLatin1String(suffix));
+            }
+            return true;
+        }
+        reason = QString::fromStdString(ec.message());
+    }
+    removeDatabaseFiles(tempPath);
+    if (error)
+        *error = writeFailureMessage(path, reason);
+    return false;
+}
