@@ -1,0 +1,192 @@
+#include "output/ReportPainter.h"
+#include "output/AtomicFile.h"
+#include "settings/Format.h"
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+
+// The client's fonts, with the ones this machine has where they are missing;
+// the CJK face comes last so Chinese always finds its glyphs.
+QFont reportFont(const QStringList& families, double points, bool bold = false)
+{
+    QStringList all = families;
+    all << QStringLiteral("Noto Sans CJK SC");
+    QFont f;
+    f.setFamilies(all);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+QFont arial(double pt, bool bold = false)
+{
+    return reportFont({"Arial", "Liberation Sans", "DejaVu Sans"}, pt, bold);
+}
+QFont simSun(double pt)
+{
+    return reportFont({"SimSun", QStringLiteral("宋体"), "Noto Serif CJK SC"}, pt);
+}
+QFont timesNewRoman(double pt)
+{
+    return reportFont({"Times New Roman", "Liberation Serif", "DejaVu Serif"}, pt);
+}
+
+constexpr double kNoteRight = 182.6;
+constexpr double kNoteTop = 6.0;
+constexpr double kScreenPx = 25.4 / 96.0;   // one screen pixel of the design, in mm
+
+// A label that sizes itself to its text and keeps its left edge, right edge or
+// centre at x (mm from the painter's origin, k pixels per mm).
+void drawLabel(QPainter& p, double k, const QFont& f, double x, double top, Qt::Alignment align,
+               const QString& s)
+{
+    p.setFont(f);
+    const QFontMetricsF fm(f, p.device());
+    const double w = fm.horizontalAdvance(s) / k + 1.0;
+    const double left = align & Qt::AlignRight ? x - w : align & Qt::AlignHCenter ? x - w / 2 : x;
+    p.drawText(QRectF(left * k, top * k, w * k, fm.height()), align | Qt::AlignTop, s);
+}
+
+QString cell(const std::optional<double>& v, const QString& format)
+{
+    return v ? fmt::formatFloat(format, *v) : QString();
+}
+
+}  // namespace
+
+QString reportVelocityTitle(const std::vector<ProfileRow>& rows)
+{
+    if (!rows.empty() && rows.front().status == kKindAverage)
+        return QStringLiteral("平均声速");
+    return QStringLiteral("声速");
+}
+
+ReportPainter::ReportPainter(const std::vector<ProfileRow>& rows, QString note,
+                             QString velocityTitle, QString outputFormat)
+    : m_rows(rows), m_note(std::move(note)), m_velocityTitle(std::move(velocityTitle)),
+      m_format(std::move(outputFormat))
+{
+}
+
+ReportGeometry ReportPainter::geometry(QPaintDevice* device) const
+{
+    ReportGeometry g;
+    // A note too long for one line wraps leftward of its right edge and
+    // stretches the header band, as the band's stretch allows.
+    const double pxPerMm = device->logicalDpiY() / 25.4;
+    const QFontMetricsF fm(arial(11), device);
+    const QRectF box = fm.boundingRect(QRectF(0, 0, kNoteRight * pxPerMm, 1e6),
+                                       Qt::AlignRight | Qt::TextWordWrap, m_note);
+    g.header = std::max(g.header, kNoteTop + box.height() / pxPerMm + 1.0);
+    return g;
+}
+
+bool ReportPainter::paint(QPagedPaintDevice* device, QString* error)
+{
+    device->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    QPainter p;
+    if (!p.begin(device)) {
+        if (error)
+            *error = QStringLiteral("无法开始打印");
+        return false;
+    }
+    m_pxPerMm = device->logicalDpiX() / 25.4;
+    const ReportGeometry g = geometry(device);
+    const ReportLayout layout = layoutReport(int(m_rows.size()), g);
+    for (const ReportPage& page : layout.pages) {
+        if (page.number > 1)
+            device->newPage();
+        paintPage(p, g, page);
+    }
+    p.end();
+    return true;
+}
+
+void ReportPainter::paintPage(QPainter& p, const ReportGeometry& g, const ReportPage& page) const
+{
+    const double k = m_pxPerMm;
+    // The painter's origin is the top-left corner inside the margins.
+    auto text = [&](const QFont& f, double x, double top, Qt::Alignment align, const QString& s) {
+        drawLabel(p, k, f, x, top, align, s);
+    };
+
+    text(arial(16, true), 53.7, 3.0, Qt::AlignHCenter, QStringLiteral("Sound Velocity Data  Report"));
+    p.setFont(arial(11));
+    p.drawText(QRectF(0, kNoteTop * k, kNoteRight * k, (g.header - kNoteTop) * k),
+               Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap, m_note);
+
+    for (size_t c = 0; c < page.columns.size(); ++c)
+        paintColumn(p, g, int(c), page.columns[c]);
+
+    const double footer = g.footerTop() - g.margin;
+    p.setPen(QPen(Qt::black, 2 * kScreenPx * k));
+    p.drawLine(QPointF(1.5 * k, (footer + 1.1) * k), QPointF((1.5 + 184.8) * k, (footer + 1.1) * k));
+    p.setPen(QPen(Qt::black));
+    text(arial(10), 12.1, footer + 3.0, Qt::AlignLeft,
+         QStringLiteral("Print Date：") + m_printDate.toString(QStringLiteral("yyyy-MM-dd")));
+    text(arial(10), 100.2, footer + 3.4, Qt::AlignHCenter,
+         QStringLiteral("Page.") + QString::number(page.number));
+}
+
+void ReportPainter::paintColumn(QPainter& p, const ReportGeometry& g, int column,
+                                const ColumnRows& rows) const
+{
+    const double k = m_pxPerMm;
+    const double left = column * g.columnWidth;
+    const double top = g.header;   // below the page header, inside the margin
+    auto text = [&](const QFont& f, double x, double y, Qt::Alignment align, const QString& s) {
+        drawLabel(p, k, f, left + x, y, align, s);
+    };
+
+    text(simSun(12), 14.4, top + 3.8, Qt::AlignLeft, QStringLiteral("Dep."));
+    text(simSun(12), 35.0, top + 3.8, Qt::AlignHCenter, m_velocityTitle);
+    text(arial(12), 46.9, top + 3.8, Qt::AlignLeft, QStringLiteral("Temp."));
+    p.setPen(QPen(Qt::black, kScreenPx * k));
+    const double rule = top + g.columnHeader;
+    p.drawLine(QPointF(left * k, rule * k), QPointF((left + g.columnWidth) * k, rule * k));
+
+    const QFont detail = timesNewRoman(11);
+    for (int i = 0; i < rows.count; ++i) {
+        const ProfileRow& r = m_rows[size_t(rows.first + i)];
+        const double y = rule + i * g.detail + 0.8;
+        text(detail, 23.4, y, Qt::AlignRight, cell(r.depth, m_format));
+        text(detail, 40.8, y, Qt::AlignRight, cell(r.velocity, m_format));
+        text(detail, 55.9, y, Qt::AlignRight, cell(r.temp, m_format));
+    }
+}
+
+bool renderReportPdf(const QString& path, const std::vector<ProfileRow>& rows,
+                     const QString& note, const QString& velocityTitle,
+                     const QString& outputFormat, QString* error)
+{
+    AtomicFile file(path);
+    if (!file.open(error))
+        return false;
+    {
+        QPdfWriter pdf(file.device());
+        pdf.setResolution(600);
+        pdf.setTitle(QStringLiteral("Sound Velocity Data  Report"));
+        ReportPainter painter(rows, note, velocityTitle, outputFormat);
+        QString why;
+        if (!painter.paint(&pdf, &why))
+            file.fail(why);
+    }   // the writer finishes the file when it goes
+    return file.commit(error);
+}
+
+QRectF chartPrintRect(const QRectF& pageRect)
+{
+    const double dx = pageRect.width() * 0.08;
+    const double dy = pageRect.height() * 0.08;
+    return pageRect.adjusted(dx, dy, -dx, -dy);
+}
+
+void paintChartImage(QPainter& painter, const QRectF& pageRect, const QImage& image)
+{
+    painter.drawImage(chartPrintRect(pageRect), image);
+}

@@ -1,0 +1,57 @@
+#pragma once
+#include "data/ProfileRow.h"
+#include "output/ReportLayout.h"
+#include <QDate>
+#include <QRectF>
+#include <QString>
+#include <vector>
+
+class QImage;
+class QPagedPaintDevice;
+class QPainter;
+class QPaintDevice;
+
+// "平均声速" when the first row's fnStatus is exactly 64, else "声速".
+QString reportVelocityTitle(const std::vector<ProfileRow>& rows);
+
+// Paints the three-column A4 report of `rows` (the rows the table shows, in
+// table order) onto a paged device: a QPrinter for printing and preview, a
+// QPdfWriter for a file. Needs a QGuiApplication (fonts).
+class ReportPainter
+{
+public:
+    ReportPainter(const std::vector<ProfileRow>& rows, QString note, QString velocityTitle,
+                  QString outputFormat);
+
+    void setPrintDate(const QDate& date) { m_printDate = date; }
+
+    // The geometry on this device: the page header grows when the note wraps.
+    ReportGeometry geometry(QPaintDevice* device) const;
+
+    // Sets A4 portrait with 10 mm margins and paints every page; false with the
+    // reason when the device cannot be painted on.
+    bool paint(QPagedPaintDevice* device, QString* error);
+
+private:
+    void paintPage(QPainter& p, const ReportGeometry& g, const ReportPage& page) const;
+    void paintColumn(QPainter& p, const ReportGeometry& g, int column,
+                     const ColumnRows& rows) const;
+
+    const std::vector<ProfileRow>& m_rows;
+    QString m_note;
+    QString m_velocityTitle;
+    QString m_format;
+    QDate m_printDate = QDate::currentDate();
+    double m_pxPerMm = 1.0;
+};
+
+// Writes the report as a PDF file, atomically. False with the reason.
+bool renderReportPdf(const QString& path, const std::vector<ProfileRow>& rows,
+                     const QString& note, const QString& velocityTitle,
+                     const QString& outputFormat, QString* error);
+
+// The chart's print area: the page less 8 % of its width and height on each side.
+QRectF chartPrintRect(const QRectF& pageRect);
+
+// Draws `image` stretched, not kept in proportion, over chartPrintRect(pageRect).
+void paintChartImage(QPainter& painter, const QRectF& pageRect, const QImage& image);

@@ -1,0 +1,124 @@
+#include "output/ReportLayout.h"
+#include "output/ReportPainter.h"
+#include "TestDir.h"
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <cstdlib>
+
+namespace {
+
+std::vector<ProfileRow> profile(int n, std::optional<int> firstStatus = {})
+{
+    std::vector<ProfileRow> rows(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        rows[size_t(i)].depth = 0.5 * (i + 1);
+        rows[size_t(i)].velocity = 1480.0 + 0.01 * i;
+        rows[size_t(i)].temp = 15.0 - 0.01 * i;
+    }
+    if (n > 0) {
+        rows.front().status = firstStatus;
+        rows.front().discrip = QStringLiteral("长江口S3站");
+    }
+    return rows;
+}
+
+// Text needs a QGuiApplication, which the shared test main does not create: the
+// PDF test runs this executable again, and the copy renders here before main.
+int renderIfAsked()
+{
+    const QString out = qEnvironmentVariable("SV_REPORT_PDF");
+    if (out.isEmpty())
+        return 0;
+    static int argc = 1;
+    static char name[] = "test_output";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const auto rows = profile(qEnvironmentVariableIntValue("SV_REPORT_ROWS"), 64);
+    QString error;
+    const bool ok = renderReportPdf(out, rows, QStringLiteral("长江口S3站(09-3-7 14:05)"),
+                                    reportVelocityTitle(rows), "0.00", &error);
+    std::_Exit(ok ? 0 : 1);
+}
+const int kRendered = renderIfAsked();
+
+int renderInChild(const QString& path, int rows)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SV_REPORT_PDF", path);
+    env.insert("SV_REPORT_ROWS", QString::number(rows));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_list_tests"});
+    if (!child.waitForFinished(60000))
+        return -1;
+    return child.exitCode();
+}
+
+}  // namespace
+
+TEST(ReportLayout, RowsFlowDownThreeColumnsThenOntoTheNextPage)
+{
+    using Cols = std::vector<ColumnRows>;
+    struct Case { int rows; std::vector<Cols> pages; };
+    const Case cases[] = {
+        {0, {Cols{}}},
+        {3, {Cols{{0, 3}}}},
+        {45, {Cols{{0, 45}}}},
+        {46, {Cols{{0, 45}, {45, 1}}}},
+        {100, {Cols{{0, 45}, {45, 45}, {90, 10}}}},
+        {135, {Cols{{0, 45}, {45, 45}, {90, 45}}}},
+        {300, {Cols{{0, 45}, {45, 45}, {90, 45}}, Cols{{135, 45}, {180, 45}, {225, 45}},
+               Cols{{270, 30}}}},
+    };
+    for (const Case& c : cases) {
+        const ReportLayout layout = layoutReport(c.rows);
+        EXPECT_EQ(layout.rowsPerColumn, 45);
+        ASSERT_EQ(layout.pages.size(), c.pages.size()) << c.rows;
+        for (size_t p = 0; p < c.pages.size(); ++p) {
+            EXPECT_EQ(layout.pages[p].number, int(p) + 1);
+            EXPECT_EQ(layout.pages[p].columns, c.pages[p]) << c.rows << " rows, page " << p + 1;
+        }
+    }
+}
+
+TEST(ReportLayout, ATallerHeaderLeavesRoomForFewerRows)
+{
+    ReportGeometry g;
+    g.header = 20.0;   // 297 - 20 - 20 - 10.6 - 10.6 = 235.8 mm: 44 rows of 5.3 mm
+    EXPECT_EQ(reportRowsPerColumn(g), 44);
+    EXPECT_EQ(layoutReport(133, g).pages.size(), 2u);
+}
+
+TEST(Report, VelocityTitleByFirstRowStatus)
+{
+    struct Case { std::optional<int> status; const char* title; };
+    const Case cases[] = {{64, "平均声速"}, {128, "声速"}, {0, "声速"}, {320, "声速"},
+                          {std::nullopt, "声速"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(reportVelocityTitle(profile(2, c.status)), QString::fromUtf8(c.title));
+    EXPECT_EQ(reportVelocityTitle({}), QStringLiteral("声速"));
+}
+
+TEST(Report, ChartPrintAreaIsThePageLessEightPercent)
+{
+    EXPECT_EQ(chartPrintRect(QRectF(0, 0, 2970, 2100)), QRectF(237.6, 168, 2494.8, 1764));
+    EXPECT_EQ(chartPrintRect(QRectF(100, 50, 1000, 500)), QRectF(180, 90, 840, 420));
+}
+
+TEST(Report, PdfOfASmallAndALargeReport)
+{
+    TestDir dir;
+    struct Case { int rows; const char* pageCount; };
+    for (const Case& c : {Case{3, "/Count 1"}, Case{300, "/Count 3"}}) {
+        const QString path = dir.file(QString("report%1.pdf").arg(c.rows));
+        ASSERT_EQ(renderInChild(path, c.rows), 0) << c.rows;
+        const QByteArray pdf = TestDir::readAll(path);
+        EXPECT_TRUE(pdf.startsWith("%PDF-")) << c.rows;
+        EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF")) << c.rows;
+        EXPECT_TRUE(pdf.contains(c.pageCount)) << c.rows;
+    }
+    EXPECT_NE(renderInChild(dir.file("no/such/dir/report.pdf"), 3), 0);
+}
