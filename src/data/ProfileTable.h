@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QVariant>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -78,7 +79,14 @@ public:
     void enableControls();
     bool controlsDisabled() const { return m_disableCount > 0; }
 
-    // Whether a file holds a profile table (opened read-only, never modified).
+    // While inserting or appending: the visible position at which the new,
+    // unposted row shows (grid row); -1 otherwise.
+    int pendingInsertIndex() const { return m_state == State::Insert ? m_insertAt : -1; }
+    // Visible position of the current row; -1 when none.
+    int currentIndex() const { return m_pos; }
+
+    // Whether a file holds a profile table. Only its header bytes are read:
+    // the file is never opened through SQLite, so it cannot be modified.
     static bool isProfileFile(const QString& path, QString* why = nullptr);
 
 signals:
@@ -90,6 +98,13 @@ signals:
 
 private:
     struct Stored { qint64 rowid; double ord; ProfileRow row; };
+    struct Statements;
+    void openDatabase();
+    void closeDatabase();
+    void loadRows();
+    void exec(const QString& sql);
+    double ordFor(size_t storedIndex);
+    void renumber();
     void rebuildView();
     void checkActive(const char* what) const;
     void postPending();
@@ -110,4 +125,6 @@ private:
     ProfileRow m_buffer;             // edit / insert buffer
     int m_insertAt = -1;             // view position of an inserted row
     int m_disableCount = 0;
+    size_t m_insertStored = 0;       // stored index the inserted row takes
+    std::unique_ptr<Statements> m_sql;
 };
