@@ -1,5 +1,6 @@
 // The shell: construction, settings load and save, the port, page changes, clock.
 #include "app/SvMain.h"
+#include "app/ProfileChartView.h"
 #include "app/Prompts.h"
 #include "app/UpDown.h"
 #include "data/ProfileTable.h"
@@ -365,18 +366,22 @@ void TSvMain::bindEvents()
     connect(InsertRec, &QAction::triggered, this, &TSvMain::InsertRecClick);
     connect(DBGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenuGrid->popup(DBGrid->viewport()->mapToGlobal(p)); });
-    connect(DBChart, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { MenuChart->popup(DBChart->mapToGlobal(p)); });
+    connect(static_cast<ProfileChartView*>(DBChart), &ProfileChartView::menuRequested, this,
+            [this](const QPoint& p) { MenuChart->popup(p); });
     for (QLineSeries* s : chartSeries())
         connect(s, &QLineSeries::pressed, this, [this, s](const QPointF& p) { DBChartClickSeries(s, p.x(), p.y()); });
     btnAnalyze->setMouseTracking(true);
     btnAnalyze->installEventFilter(this);
     connect(SaveBMP, &QAction::triggered, this, &TSvMain::SaveBMPClick);
-    connect(SvTwo, &QAction::triggered, this, &TSvMain::SvTwoClick);
-    connect(TempTwo, &QAction::triggered, this, &TSvMain::TempTwoClick);
-    connect(PMSv, &QAction::triggered, this, &TSvMain::PMSvClick);
-    connect(PMTemp, &QAction::triggered, this, &TSvMain::PMTempClick);
-    connect(PMAv, &QAction::triggered, this, &TSvMain::PMAvClick);
+    // The ticks are the handlers' to change: undo the menu's own toggle first.
+    const std::pair<QAction*, void (TSvMain::*)()> ticked[] = {
+        {SvTwo, &TSvMain::SvTwoClick}, {TempTwo, &TSvMain::TempTwoClick}, {PMSv, &TSvMain::PMSvClick},
+        {PMTemp, &TSvMain::PMTempClick}, {PMAv, &TSvMain::PMAvClick}};
+    for (const auto& [action, handler] : ticked)
+        connect(action, &QAction::triggered, this, [this, a = action, h = handler] {
+            a->setChecked(!a->isChecked());
+            (this->*h)();
+        });
     connect(BtnExport, &QPushButton::clicked, this, &TSvMain::BtnExportClick);
     connect(PMSave, &QAction::triggered, this, [this] { PMSaveClick(PMSave); });
     connect(PMSaveAv, &QAction::triggered, this, [this] { PMSaveClick(PMSaveAv); });

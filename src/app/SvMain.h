@@ -272,6 +272,8 @@ public:
     void setBusy(bool busy);                            // hourglass cursor on / restore
     void setVelocityColumnTitle(const QString& title);
     void reloadTableSeries();                           // SerTwoSv / SerTwoTemp from the visible rows
+    void fitChartAxes();                                // axis ranges to the shown series
+    void applyRightAxisGridRule();
     void setCaptionForFile(const QString& fileName);
     void setActivePage(QWidget* page);                  // without running PgCtrlChange
     QString settingsPath() const { return m_settingsPath; }

@@ -1,14 +1,370 @@
 // The profile chart on ChartPg and the average sound velocity.
+#include "analysis/AverageVelocity.h"
+#include "analysis/CastSplit.h"
+#include "analysis/MergedProfile.h"
+#include "app/Prompts.h"
 #include "app/SvMain.h"
+#include "data/ProfileTable.h"
+#include "output/AtomicFile.h"
+#include "settings/Format.h"
+#include <QBuffer>
+#include <QCursor>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <cmath>
 
-void TSvMain::reloadTableSeries() {}
-void TSvMain::DrawProfile() {}
-bool TSvMain::BuildMergedProfile() { return false; }
-void TSvMain::PMSvClick() {}
-void TSvMain::PMTempClick() {}
-void TSvMain::SvTwoClick() {}
-void TSvMain::TempTwoClick() {}
-void TSvMain::PMAvClick() {}
-void TSvMain::DBChartClickSeries(QLineSeries*, double, double) {}
-void TSvMain::btnAnalyzeMouseMove() {}
-void TSvMain::SaveBMPClick() {}
+namespace {
+
+Series toSeries(const QLineSeries* s)
+{
+    Series out;
+    const QList<QPointF> pts = s->points();
+    out.reserve(pts.size());
+    for (const QPointF& p : pts)
+        out.push_back({p.x(), p.y()});
+    return out;
+}
+
+void fill(QLineSeries* s, const Series& pts)
+{
+    QList<QPointF> list;
+    list.reserve(qsizetype(pts.size()));
+    for (const SeriesPoint& p : pts)
+        list.append(QPointF(p.x, p.y));
+    s->replace(list);
+}
+
+void showSeries(QChart* chart, QLineSeries* s, bool on)
+{
+    s->setVisible(on);
+    for (QLegendMarker* m : chart->legend()->markers(s))
+        m->setVisible(on);
+}
+
+// Range of the shown series' points on one axis; false when none has a point.
+bool range(const QList<QLineSeries*>& series, bool xAxis, double* lo, double* hi)
+{
+    bool any = false;
+    for (const QLineSeries* s : series) {
+        if (!s->isVisible())
+            continue;
+        for (const QPointF& p : s->points()) {
+            const double v = xAxis ? p.x() : p.y();
+            if (!std::isfinite(v))
+                continue;
+            if (!any || v < *lo)
+                *lo = v;
+            if (!any || v > *hi)
+                *hi = v;
+            any = true;
+        }
+    }
+    return any;
+}
+
+void setAxisRange(QValueAxis* axis, double lo, double hi, double minSpan)
+{
+    if (hi - lo < minSpan) {
+        const double mid = (hi + lo) / 2;
+        lo = mid - minSpan / 2;
+        hi = mid + minSpan / 2;
+    }
+    axis->setRange(lo, hi);
+    axis->applyNiceNumbers();
+}
+
+}  // namespace
+
+void TSvMain::reloadTableSeries()
+{
+    Series sv, temp;
+    if (svTable->isActive()) {
+        const int n = svTable->recordCount();
+        sv.reserve(n);
+        temp.reserve(n);
+        for (int i = 0; i < n; ++i) {
+            const ProfileRow& r = svTable->visibleRow(i);
+            if (!r.depth || !std::isfinite(*r.depth))
+                continue;
+            if (r.velocity && std::isfinite(*r.velocity))
+                sv.push_back({*r.depth, *r.velocity});
+            if (r.temp && std::isfinite(*r.temp))
+                temp.push_back({*r.depth, *r.temp});
+        }
+    }
+    sortByX(sv);
+    sortByX(temp);
+    fill(SerTwoSv, sv);
+    fill(SerTwoTemp, temp);
+}
+
+void TSvMain::fitChartAxes()
+{
+    const QList<QLineSeries*> all = chartSeries();
+    QList<QLineSeries*> left, right;
+    for (QLineSeries* s : all)
+        (s->attachedAxes().contains(DBChartLeft) ? left : right).append(s);
+    double lo = 0, hi = 0;
+    if (range(all, true, &lo, &hi))
+        setAxisRange(DBChartBottom, lo, hi, 1.0);
+    if (range(left, false, &lo, &hi))
+        setAxisRange(DBChartLeft, lo, hi, 1.0);
+    if (range(right, false, &lo, &hi))
+        setAxisRange(DBChartRight, lo, hi, 0.4);
+}
+
+void TSvMain::applyRightAxisGridRule()
+{
+    DBChartRight->setGridLineVisible(!(PMSv->isChecked() || PMAv->isChecked() || SvTwo->isChecked()));
+}
+
+void TSvMain::DrawProfile()
+{
+    setBusy(true);
+    showStatus(0, "正在绘制声速曲线......");
+    QChart* chart = DBChart->chart();
+    // The title comes from the first row, the one that carries the description and date.
+    if (svTable->isActive() && svTable->recordCount() > 0) {
+        const ProfileRow& first = svTable->visibleRow(0);
+        FileDescription = first.discrip.value_or(QString());
+        FileDate = first.dt.value_or(QDateTime());
+    }
+    chart->setTitle(FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")");
+    if (ProfileKind == kKindAverage) {
+        SerAvSv->replace(SerTwoSv->points());
+        PMAv->setEnabled(true);
+        PMAv->setChecked(true);
+        showSeries(chart, SerAvSv, true);
+    } else if (ProfileKind == kKindMerged) {
+        SerSv->replace(SerTwoSv->points());
+        SerTemp->replace(SerTwoTemp->points());
+        PMAv->setEnabled(true);
+        for (QAction* a : {PMSv, PMTemp}) {
+            a->setEnabled(true);
+            a->setChecked(true);
+        }
+        showSeries(chart, SerSv, true);
+        showSeries(chart, SerTemp, true);
+    } else {
+        std::vector<ProfileSample> rows;
+        if (svTable->isActive()) {
+            const int n = svTable->recordCount();
+            rows.reserve(n);
+            const double empty = std::nan("");
+            for (int i = 0; i < n; ++i) {
+                const ProfileRow& r = svTable->visibleRow(i);
+                rows.push_back({r.depth.value_or(empty), r.velocity.value_or(empty), r.temp.value_or(empty)});
+            }
+        }
+        const CastParts parts = splitCast(rows);
+        fill(SerSvDown, parts.svDown);
+        fill(SerTempDown, parts.tempDown);
+        fill(SerSvUp, parts.svUp);
+        fill(SerTempUp, parts.tempUp);
+        for (QAction* a : {PMAv, PMSv, PMTemp}) {
+            a->setEnabled(true);
+            a->setChecked(false);
+        }
+        for (QAction* a : {SvTwo, TempTwo}) {
+            a->setEnabled(true);
+            a->setChecked(true);
+        }
+        for (QLineSeries* s : {SerSvDown, SerTempDown, SerSvUp, SerTempUp})
+            showSeries(chart, s, true);
+    }
+    reloadTableSeries();
+    chart->zoomReset();
+    fitChartAxes();
+    DBChart->repaint();
+    applyRightAxisGridRule();
+    ChartDirty = false;
+    showStatus(0, "完成");
+    setBusy(false);
+}
+
+bool TSvMain::BuildMergedProfile()
+{
+    if (SerTwoSv->count() < int(kMinMergePoints) || SerSvDown->count() < int(kMinMergePoints)
+        || SerSvUp->count() < int(kMinMergePoints)) {
+        m_prompts->message("数据量不够，不能绘制声速曲线！");
+        return false;
+    }
+    setBusy(true);
+    showStatus(0, "正在绘制声速曲线......");
+    CastParts parts;
+    parts.svDown = toSeries(SerSvDown);
+    parts.tempDown = toSeries(SerTempDown);
+    parts.svUp = toSeries(SerSvUp);
+    parts.tempUp = toSeries(SerTempUp);
+    parts.usedRows = std::size_t(SerTwoSv->count());
+    Series sv, temp;
+    SerSv->clear();
+    SerTemp->clear();
+    if (buildMergedProfile(parts, &sv, &temp)) {
+        fill(SerSv, sv);
+        fill(SerTemp, temp);
+    }
+    reloadTableSeries();
+    DBChart->repaint();
+    PMSave->setEnabled(true);
+    showStatus(0, "完成");
+    setBusy(false);
+    return true;
+}
+
+void TSvMain::PMSvClick()
+{
+    QChart* chart = DBChart->chart();
+    if (PMSv->isChecked()) {
+        PMSv->setChecked(false);
+        showSeries(chart, SerSv, false);
+    } else {
+        PMSv->setChecked(true);
+        showSeries(chart, SerSv, true);
+        if (SerSv->count() == 0) {
+            PMSv->setChecked(BuildMergedProfile());
+            showSeries(chart, SerSv, PMSv->isChecked());
+        }
+    }
+    fitChartAxes();
+    DBChart->repaint();
+    applyRightAxisGridRule();
+}
+
+void TSvMain::PMTempClick()
+{
+    QChart* chart = DBChart->chart();
+    if (PMTemp->isChecked()) {
+        PMTemp->setChecked(false);
+        showSeries(chart, SerTemp, false);
+    } else {
+        PMTemp->setChecked(true);
+        showSeries(chart, SerTemp, true);
+        if (SerSv->count() == 0) {
+            PMTemp->setChecked(BuildMergedProfile());
+            showSeries(chart, SerTemp, PMTemp->isChecked());
+            showSeries(chart, SerSv, PMSv->isChecked());
+        }
+    }
+    fitChartAxes();
+    DBChart->repaint();
+    applyRightAxisGridRule();
+}
+
+void TSvMain::SvTwoClick()
+{
+    SvTwo->setChecked(!SvTwo->isChecked());
+    showSeries(DBChart->chart(), SerSvDown, SvTwo->isChecked());
+    showSeries(DBChart->chart(), SerSvUp, SvTwo->isChecked());
+    fitChartAxes();
+    applyRightAxisGridRule();
+}
+
+void TSvMain::TempTwoClick()
+{
+    TempTwo->setChecked(!TempTwo->isChecked());
+    showSeries(DBChart->chart(), SerTempDown, TempTwo->isChecked());
+    showSeries(DBChart->chart(), SerTempUp, TempTwo->isChecked());
+    fitChartAxes();
+    applyRightAxisGridRule();
+}
+
+void TSvMain::PMAvClick()
+{
+    QChart* chart = DBChart->chart();
+    if (PMAv->isChecked()) {
+        PMAv->setChecked(false);
+        showSeries(chart, SerAvSv, false);
+        applyRightAxisGridRule();
+        return;
+    }
+    SerAvSv->clear();
+    if (SerSv->count() == 0 && !BuildMergedProfile())
+        return;
+    if (!m_prompts->oneValue("计算平均声速", "请输入起算深度 (米)", fmt::formatFloat("0.00", Draught), &Draught))
+        return;
+    const AverageResult av = averageSoundVelocity(toSeries(SerSv), Draught);
+    // One merged point below the start depth gives no average point: as little data as none.
+    if (!av.enoughData()) {
+        m_prompts->message("声速剖面数据不足！");
+        return;
+    }
+    setBusy(true);
+    showStatus(0, "正在计算平均声速......");
+    fill(SerAvSv, av.points);
+    PMAv->setChecked(true);
+    PMSaveAv->setEnabled(true);
+    showSeries(chart, SerAvSv, true);
+    DBChartRight->setGridLineVisible(false);
+    reloadTableSeries();
+    fitChartAxes();
+    DBChart->repaint();
+    showStatus(0, "完成");
+    setBusy(false);
+    const SeriesPoint last = av.points.back();
+    m_prompts->message("最大深度：" + fmt::formatFloat(OutputFormat, last.x) + "m\n平均声速："
+                       + fmt::formatFloat(OutputFormat, last.y) + "m/s");
+}
+
+void TSvMain::DBChartClickSeries(QLineSeries* series, double x, double y)
+{
+    // The press lands on the line: read out the nearest point of the series.
+    const QList<QPointF> pts = series->points();
+    if (!pts.isEmpty()) {
+        qsizetype best = 0;
+        for (qsizetype i = 1; i < pts.size(); ++i)
+            if (std::hypot(pts[i].x() - x, pts[i].y() - y) < std::hypot(pts[best].x() - x, pts[best].y() - y))
+                best = i;
+        x = pts[best].x();
+        y = pts[best].y();
+    }
+    QString unit;
+    if (series == SerAvSv || series == SerSv || series == SerSvDown || series == SerSvUp)
+        unit = "m/s";
+    else if (series == SerTemp || series == SerTempDown || series == SerTempUp)
+        unit = "℃";
+    else
+        return;
+    StatusPanel[0]->setText(fmt::formatFloat(OutputFormat, x) + "m," + fmt::formatFloat(OutputFormat, y) + unit);
+}
+
+void TSvMain::btnAnalyzeMouseMove()
+{
+    if (!MenuChart->isVisible())
+        MenuChart->popup(QCursor::pos());
+}
+
+void TSvMain::SaveBMPClick()
+{
+    FileDialogRequest r;
+    r.title = "保存曲线图";
+    r.defaultExt = "bmp";
+    r.initialDir = Path;
+    r.filter = "WINDOWS位图文件(*.bmp)|*.BMP";
+    const FileDialogResult chosen = m_prompts->saveFile(r);
+    if (!chosen.accepted)
+        return;
+    Path = QFileInfo(chosen.fileName).absolutePath() + "/";
+    QString name = chosen.fileName;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += ".bmp";
+    // The chart as shown: its present size and zoom.
+    const QImage image = DBChart->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!image.save(&buffer, "BMP")) {
+        m_prompts->error(writeFailureMessage(name, "BMP"));
+        return;
+    }
+    if (!writeFileAtomically(name, bytes, &error))
+        m_prompts->error(error);
+}

@@ -2,6 +2,7 @@
 #include "app/SvMain.h"
 #include "app/UpDown.h"
 #include "app/Artwork.h"
+#include "app/ProfileChartView.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -349,10 +350,8 @@ void TSvMain::buildChartPage()
     for (QLegendMarker* m : chart->legend()->markers())
         m->setVisible(m->series()->isVisible());
 
-    DBChart = new QChartView(chart, ChartPg);
+    DBChart = new ProfileChartView(chart, ChartPg);
     DBChart->setRenderHint(QPainter::Antialiasing);
-    DBChart->setRubberBand(QChartView::RectangleRubberBand);
-    DBChart->setContextMenuPolicy(Qt::CustomContextMenu);
     DBChart->setGeometry(0, 0, 792, 520);
     btnAnalyze = button(ChartPg, "数据分析", 33, 5, 139, 25);
     btnAnalyze->raise();

@@ -1,13 +1,209 @@
 // Profile files and the table page: opening, the grid, editing, the depth-layer filter.
+#include "app/Prompts.h"
 #include "app/SvMain.h"
+#include "app/UpDown.h"
+#include "data/DepthLayer.h"
+#include "data/ProfileFile.h"
+#include "data/ProfileTable.h"
+#include "settings/Format.h"
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <cmath>
 
-void TSvMain::BtnOpenClick(QObject*) {}
-int TSvMain::OpenProfileFile(const QString&) { return -1; }
-bool TSvMain::CheckTableOpen() { return false; }
-void TSvMain::ResetChart() {}
-void TSvMain::svTableAfterScroll() {}
-void TSvMain::svTableAfterEdit() {}
-void TSvMain::UpDownZoneClick() {}
-void TSvMain::ChBoxFilterClick() {}
-void TSvMain::DeletRecClick() {}
-void TSvMain::InsertRecClick() {}
+namespace {
+QString chartTitle(const QString& description, const QDateTime& date)
+{
+    return description + "(" + fmt::formatDateTime("yy-m-d hh:mm", date) + ")";
+}
+}  // namespace
+
+void TSvMain::BtnOpenClick(QObject* sender)
+{
+    FileDialogRequest r;
+    r.title = "选择要打开的文件";
+    r.filter = "数据库文件(*.db)|*.DB";
+    r.defaultExt = "db";
+    r.initialDir = Path;
+    r.overwritePrompt = false;
+    r.mustExist = true;
+    const QString remembered = svTable->tableName();
+    const FileDialogResult chosen = m_prompts->openFile(r);
+    if (!chosen.accepted)
+        return;
+    if (chosen.fileName == remembered)
+        return;
+    Path = QFileInfo(chosen.fileName).absolutePath() + "/";
+    if (OpenProfileFile(chosen.fileName) < 0) {
+        m_prompts->message("数据文件错误或空数据文件！");
+        if (!remembered.isEmpty()) {
+            svTable->setTableName(remembered);
+            try {
+                svTable->open();
+            } catch (const TableError& e) {
+                m_prompts->error(e.message());
+            }
+        }
+        return;
+    }
+    ChartDirty = true;
+    svTable->first();
+    const ProfileRow first = svTable->current();
+    FileDescription = first.discrip.value_or(QString());
+    FileDate = first.dt.value_or(QDateTime());
+    svTable->setFiltered(false);
+    {
+        const QSignalBlocker block(ChBoxFilter);
+        ChBoxFilter->setChecked(false);
+    }
+    setCaptionForFile(chosen.fileName);
+    ResetChart();
+    DBChart->chart()->setTitle(chartTitle(FileDescription, FileDate));
+    reloadTableSeries();
+    DBChart->repaint();
+    ProfileKind = profileKind(first);
+    setVelocityColumnTitle(ProfileKind == kKindAverage ? "平均声速" : "声速");
+    PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);
+    BtnPreview->setEnabled(true);
+    BtnPrintTable->setEnabled(true);
+    BtnExport->setEnabled(true);
+    showStatus(2, first.discrip.value_or(QString()));
+    if (sender == Load)
+        DrawProfile();
+}
+
+int TSvMain::OpenProfileFile(const QString& path)
+{
+    if (ChBoxFilter->isChecked())
+        ChBoxFilter->setChecked(false);   // runs the filter's switch-off path
+    return openProfileFile(*svTable, path);
+}
+
+bool TSvMain::CheckTableOpen()
+{
+    if (svTable->exists())
+        return true;
+    m_prompts->information("无数据文件！", "提示信息");
+    return false;
+}
+
+void TSvMain::ResetChart()
+{
+    for (QLineSeries* s : chartSeries()) {
+        s->setVisible(false);
+        s->clear();
+    }
+    for (QLegendMarker* m : DBChart->chart()->legend()->markers())
+        m->setVisible(false);
+    DBChart->chart()->zoomReset();
+    for (QAction* a : {SvTwo, TempTwo, PMSv, PMTemp, PMAv}) {
+        a->setEnabled(false);
+        a->setChecked(false);
+    }
+    PMSave->setEnabled(false);
+    PMSaveAv->setEnabled(false);
+}
+
+void TSvMain::svTableAfterScroll()
+{
+    StatusPanel[1]->setText(QString::number(svTable->recNo()));
+}
+
+void TSvMain::svTableAfterEdit()
+{
+    ChartDirty = true;
+    ResetChart();
+}
+
+void TSvMain::UpDownZoneClick()
+{
+    EditZone->setText(fmt::formatFloat("0.0", UpDownZone->position() * 0.5));
+}
+
+void TSvMain::ChBoxFilterClick()
+{
+    if (!svTable->exists())
+        return;
+    try {
+        if (!svTable->isActive())
+            svTable->open();
+        if (ChBoxFilter->isChecked()) {
+            double z = 0.5;
+            fmt::parseFloat(EditZone->text(), &z);
+            svTable->disableControls();
+            showStatus(0, "Filtering......");
+            setBusy(true);
+            // The marks are computed over every row in stored order, then written in one go.
+            svTable->setFiltered(false);
+            std::vector<double> depths;
+            depths.reserve(svTable->recordCount());
+            for (int i = 0; i < svTable->recordCount(); ++i)
+                depths.push_back(svTable->visibleRow(i).depth.value_or(std::nan("")));
+            if (!depths.empty())
+                svTable->writeMarks(markDepthLayers(depths, static_cast<float>(z)));
+            svTable->enableControls();
+            showStatus(0, "完成");
+            DBGrid->setFocus();
+            setBusy(false);
+        }
+        svTable->setFiltered(ChBoxFilter->isChecked());
+    } catch (const TableError& e) {
+        if (svTable->controlsDisabled())
+            svTable->enableControls();
+        setBusy(false);
+        m_prompts->error(e.message());
+    }
+    ResetChart();
+    reloadTableSeries();
+    ChartDirty = true;
+}
+
+void TSvMain::DeletRecClick()
+{
+    try {
+        if (!svTable->isActive() || svTable->recordCount() == 0)
+            throw TableError("empty table");
+        if (svTable->recNo() == 1) {
+            m_prompts->beep();
+            m_prompts->message("不能删除第一个记录！");
+            return;
+        }
+        svTable->deleteRow();
+    } catch (const TableError&) {
+        m_prompts->beep();
+        m_prompts->message("空数据文件不能进行这个操作！");
+        return;
+    }
+    ChartDirty = true;
+    ResetChart();
+    reloadTableSeries();
+}
+
+void TSvMain::InsertRecClick()
+{
+    try {
+        if (!svTable->isActive() || svTable->recordCount() == 0)
+            throw TableError("empty table");
+        if (svTable->recNo() == 1) {
+            m_prompts->beep();
+            m_prompts->message("不能插入第一个记录！");
+            return;
+        }
+        svTable->insert();
+    } catch (const TableError&) {
+        m_prompts->beep();
+        m_prompts->message("空数据文件不能进行这个操作！");
+        return;
+    }
+    ChartDirty = true;
+    ResetChart();
+}
