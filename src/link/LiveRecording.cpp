@@ -18,7 +18,7 @@ void LiveRecording::startFixedTime(uint32_t timeStepMs, uint32_t now)
 bool LiveRecording::shouldAppend(bool recordingOn, float lastSv, float lastDepth, MsClock& clock)
 {
     // Probe in air (no sound velocity) or at the surface: never recorded.
-    if (!recordingOn || !(lastSv >= 1400.0f) || !(lastDepth >= 0.1f))
+    if (!recordingOn || !(lastSv >= 1400.0f) || !(double(lastDepth) >= 0.1))
         return false;
 
     switch (m_mode) {
