@@ -40,7 +40,7 @@ TEST(Gbk, LargeBinaryGarbageDecodesWithoutFailing)
 {
     QByteArray junk(1 << 20, '\0');
     for (int i = 0; i < junk.size(); ++i)
-        junk[i] = char((i * 7919 + 13) & 0xFF);
+        junk[i] = char((unsigned(i) * 7919u + 13u) & 0xFFu);
     bool ok = true;
     EXPECT_FALSE(fromGbk(junk, &ok).isEmpty());
     EXPECT_FALSE(ok);
