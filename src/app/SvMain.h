@@ -39,6 +39,7 @@ class FrameReceiver;
 class LiveRecording;
 class IniFile;
 class ProfileChart;
+struct FrameResult;
 
 // How the window is started: where its settings file and data directory are,
 // which ports it talks to, and who answers its questions. Tests inject a
@@ -94,6 +95,8 @@ public:
     void BtnBeginClick();
     void btnRecClick();
     void BtnStopClick();
+    bool ProcessFrame(const FrameResult& frame);   // display and recording half; false ends the tick
+    bool AppendSample(uint8_t status, float temp, float sv, float depth);
 
     // ---- probe memory -------------------------------------------------------
     void sbBtnDirClick();

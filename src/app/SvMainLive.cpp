@@ -1,11 +1,81 @@
 // Live measurement and recording on the page CablePg.
+#include "app/Prompts.h"
 #include "app/SvMain.h"
 #include "app/UpDown.h"
+#include "data/ProfileTable.h"
+#include "link/FrameReceiver.h"
+#include "link/LiveRecording.h"
+#include "link/MsClock.h"
+#include "link/SerialPort.h"
 #include "settings/Format.h"
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <algorithm>
 
-void TSvMain::createLiveState() {}
+namespace {
+
+constexpr qint64 kWindowMs = 120000;   // the live chart shows two minutes
+
+// Smallest and largest value of a series; false when it is empty.
+bool valueRange(const QLineSeries* s, double* lo, double* hi)
+{
+    const QList<QPointF> pts = s->points();
+    if (pts.isEmpty())
+        return false;
+    *lo = *hi = pts.front().y();
+    for (const QPointF& p : pts) {
+        *lo = std::min(*lo, p.y());
+        *hi = std::max(*hi, p.y());
+    }
+    return true;
+}
+
+// The live axes: automatic once the values spread beyond `autoAbove`, a fixed
+// band of +-`margin` around them while they spread less than `fixedBelow`,
+// unchanged in between.
+void rescale(QValueAxis* axis, const QLineSeries* s, double fixedBelow, double autoAbove, double margin)
+{
+    double lo = 0, hi = 0;
+    if (!valueRange(s, &lo, &hi))
+        return;
+    const double r = hi - lo;
+    if (r >= fixedBelow) {
+        if (r > autoAbove)
+            axis->setRange(lo, hi);
+    } else {
+        axis->setRange(lo - margin, hi + margin);
+    }
+}
+
+void dropBefore(QLineSeries* s, qint64 minMs)
+{
+    int n = 0;
+    const QList<QPointF> pts = s->points();
+    while (n < pts.size() && pts[n].x() < double(minMs))
+        ++n;
+    if (n > 0)
+        s->removePoints(0, n);
+}
+
+}  // namespace
+
+void TSvMain::createLiveState()
+{
+    Receiver = std::make_unique<FrameReceiver>(ConversionInputs{Cal, Atmosphere, Density});
+    Recording = std::make_unique<LiveRecording>();
+}
 
 void TSvMain::LogAllClick()
 {
@@ -42,8 +112,195 @@ void TSvMain::UpDownDistanceClick()
     EditDistance->setText(fmt::formatFloat("0.0", UpDownDistance->position() * 0.1));
 }
 
-void TSvMain::TimerTimer() {}
-void TSvMain::BtnFileNameClick() {}
-void TSvMain::BtnBeginClick() {}
-void TSvMain::btnRecClick() {}
-void TSvMain::BtnStopClick() {}
+void TSvMain::BtnFileNameClick()
+{
+    FileDialogRequest r;
+    r.title = "指定存储文件";
+    r.defaultExt = "db";
+    r.initialDir = Path;
+    r.filter = "数据库文件(*.db)|*.DB";
+    const FileDialogResult chosen = m_prompts->saveFile(r);
+    if (!chosen.accepted)
+        return;
+    EdFileName->setText(chosen.fileName);
+    Path = QFileInfo(chosen.fileName).absolutePath() + "/";
+}
+
+void TSvMain::BtnBeginClick()
+{
+    if (BtnStop1->isEnabled())
+        return;
+    if (!PortOpened || !m_port) {
+        m_prompts->message("串行口工作不正常！");
+        return;
+    }
+    if (EdFileName->text().isEmpty()) {
+        m_prompts->message("请先指定存储文件！");
+        return;
+    }
+    const QFileInfo fi(EdFileName->text());
+    const QString name = fi.suffix().isEmpty() ? fi.filePath() + ".db"
+                                               : fi.path() + "/" + fi.completeBaseName() + ".db";
+    EdFileName->setText(QDir::toNativeSeparators(QDir::cleanPath(name)));
+    // The storage file is replaced when recording starts, not here: a power-on
+    // that never records must not cost the file of that name.
+    double density = 0;
+    if (!fmt::parseFloat(EdDensity->text(), &density) || density <= 0) {
+        m_prompts->message("密度值不正确!");
+        return;
+    }
+    FirstRecordPending = true;
+    SvSeen = false;
+    Receiver->startPowerOn();
+    m_port->setPower(1);
+    if (!ReadCalibration())
+        return;
+    Density = static_cast<float>(density);
+
+    btnRec->setEnabled(true);
+    for (QWidget* page : {ChartPg, SelfPg, TablePg})
+        PgCtrl->setTabEnabled(PgCtrl->indexOf(page), false);
+    BtnStop1->setEnabled(true);
+    BtnBegin->setEnabled(false);
+    gbPram->hide();
+    gbPram->setEnabled(false);
+    Chart1->show();
+    Chart1->setEnabled(true);
+
+    Recording->setMode(LogTime->isChecked() ? RecordMode::FixedTime
+                       : LogDistance->isChecked() ? RecordMode::FixedDepth
+                                                  : RecordMode::Whole);
+    if (LogTime->isChecked()) {
+        TimeStep = uint32_t(EditTime->text().toInt()) * 1000;
+        NextTime = m_clock->now();
+        Recording->startFixedTime(TimeStep, NextTime);
+    }
+    if (LogDistance->isChecked()) {
+        double step = 0.5;
+        fmt::parseFloat(EditDistance->text(), &step);
+        DistanceStep = static_cast<float>(step);
+        DepthMark = -1.0f;
+        Recording->startFixedDepth(DistanceStep);
+    }
+    m_port->flush(2);
+    Timer.start();
+}
+
+void TSvMain::btnRecClick()
+{
+    try {
+        svTable->close();
+        // Rows appended under the depth-layer filter would be hidden from the
+        // view the stop reads: a recording always starts unfiltered.
+        if (ChBoxFilter->isChecked()) {
+            const QSignalBlocker block(ChBoxFilter);
+            ChBoxFilter->setChecked(false);
+        }
+        svTable->setFiltered(false);
+        svTable->setTableName(EdFileName->text());
+        svTable->createTable();
+        svTable->open();
+    } catch (const TableError& e) {
+        m_prompts->message("建立数据文件时错误！\n" + e.message());
+        return;
+    }
+    setCaptionForFile(EdFileName->text());
+    btnRec->setEnabled(false);
+}
+
+void TSvMain::TimerTimer()
+{
+    if (!m_port || !Timer.isActive())
+        return;
+    Receiver->tick(*m_port, [this](const FrameResult& r) { return ProcessFrame(r); });
+}
+
+bool TSvMain::ProcessFrame(const FrameResult& r)
+{
+    lbLowBatt->setVisible(r.lowBattery);
+    if (!r.passedGate)
+        return true;
+    SvSeen = Receiver->svSeen();
+    const QDateTime now = QDateTime::currentDateTime();
+    const qint64 nowMs = now.toMSecsSinceEpoch();
+    stDepth->setText(fmt::formatFloat(OutputFormat, r.depth));
+    stTemp->setText(fmt::formatFloat(OutputFormat, r.temp));
+    QPalette pal = stSv->palette();
+    if (r.sv >= 1400) {
+        pal.setColor(QPalette::Text, palette().color(QPalette::WindowText));
+        stSv->setText(fmt::formatFloat(OutputFormat, r.sv));
+        SerRealSv->append(double(nowMs), r.sv);
+    } else {
+        pal.setColor(QPalette::Text, Qt::red);
+    }
+    stSv->setPalette(pal);
+    SerRealTemp->append(double(nowMs), r.temp);
+    Chart1Bottom->setRange(now.addMSecs(-kWindowMs), now);
+    dropBefore(SerRealSv, nowMs - kWindowMs);
+    dropBefore(SerRealTemp, nowMs - kWindowMs);
+    rescale(Chart1Left, SerRealSv, 1.0, 1.2, 0.2);
+    rescale(Chart1Right, SerRealTemp, 0.4, 0.5, 0.1);
+
+    const bool recordingOn = !btnRec->isEnabled() && Timer.isActive();
+    if (Recording->shouldAppend(recordingOn, r.sv, r.depth, *m_clock)) {
+        DepthMark = Recording->depthMark();
+        NextTime = Recording->nextTime();
+        if (!AppendSample(r.status, r.temp, r.sv, r.depth))
+            return false;
+    }
+    return true;
+}
+
+bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
+{
+    showStatus(1, QString::number(svTable->recNo()));
+    const ProfileRow row = LiveRecording::sampleRow(QDateTime::currentDateTime(), status, temp, sv, depth,
+                                                    FirstRecordPending, Description->text());
+    try {
+        svTable->append();
+        svTable->setRow(row);
+        svTable->post();
+    } catch (const TableError& e) {
+        // A sample that cannot be stored ends the recording: the file keeps every
+        // row stored so far, and the surveyor learns it at once, not at the stop.
+        if (svTable->state() != ProfileTable::State::Browse && svTable->isActive())
+            svTable->cancel();
+        BtnStopClick();
+        m_prompts->message("记录数据时错误！\n" + e.message());
+        return false;
+    }
+    FirstRecordPending = false;
+    return true;
+}
+
+void TSvMain::BtnStopClick()
+{
+    if (m_port)
+        m_port->setPower(0);
+    Timer.stop();
+    if (!FirstRecordPending && svTable->isActive()) {
+        svTable->first();
+        const ProfileRow first = svTable->current();
+        FileDescription = first.discrip.value_or(QString());
+        FileDate = first.dt.value_or(QDateTime());
+        DBChart->chart()->setTitle(FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")");
+        setVelocityColumnTitle("Sound Velocity");
+        reloadTableSeries();
+        DBChart->repaint();
+        ResetChart();
+        ProfileKind = 0;
+        EdFileName->clear();
+        setActivePage(TablePg);
+        ChartDirty = true;
+    }
+    PgCtrl->setTabEnabled(PgCtrl->indexOf(TablePg), true);
+    PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);
+    PgCtrl->setTabEnabled(PgCtrl->indexOf(SelfPg), PgCtrl->isTabVisible(PgCtrl->indexOf(SelfPg)));
+    BtnStop1->setEnabled(false);
+    BtnBegin->setEnabled(true);
+    btnRec->setEnabled(false);
+    Chart1->setEnabled(false);
+    Chart1->hide();
+    gbPram->setEnabled(true);
+    gbPram->show();
+}
