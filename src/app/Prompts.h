@@ -1,8 +1,13 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
+class QPagedPaintDevice;
+
+// Paints a document onto a paged device (a printer, a PDF writer).
+using PagePainter = std::function<void(QPagedPaintDevice* device)>;
 
 // What a file dialog is asked to show. `filter` uses the window's pattern
 // notation "Description(*.ext)|*.EXT|..."; `filterIndex` is 1-based as the user chose.
@@ -43,6 +48,12 @@ public:
     virtual bool density(float* value) = 0;
     // The directory dialog; the chosen directory with a trailing separator.
     virtual bool directory(const QString& initial, QString* chosen) = 0;
+    // The position of a profile for the survey formats that carry one; empty allowed.
+    virtual bool position(QString* latitude, QString* longitude) = 0;
+    // The print preview of a document; returns when the preview is closed.
+    virtual void preview(const PagePainter& paint) = 0;
+    // The print dialog, then printing (to a printer or a PDF file); false when cancelled.
+    virtual bool print(const PagePainter& paint, bool landscape) = 0;
 };
 
 // The real prompts: message boxes, file dialogs and the project's dialogs.
@@ -60,6 +71,9 @@ public:
     bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) override;
     bool density(float* value) override;
     bool directory(const QString& initial, QString* chosen) override;
+    bool position(QString* latitude, QString* longitude) override;
+    void preview(const PagePainter& paint) override;
+    bool print(const PagePainter& paint, bool landscape) override;
 private:
     QWidget* m_parent;
 };

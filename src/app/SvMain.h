@@ -139,6 +139,10 @@ public:
     void BtnPreviewClick();
     void BtnPrintTableClick();
     void PMPrintClick();
+    bool ExportCommaCsv(const QString& fileName);
+    bool ExportHypackVel(const QString& fileName);
+    bool ExportAverageCsv(const QString& fileName);
+    std::vector<ProfileRow> shownRows() const;        // the rows the table shows, in table order
 
     // ---- state (public so that tests can read it) ------------------------------
     int PortNo = 1;
@@ -297,6 +301,8 @@ private:
     void bindEvents();
     void loadSettings();
     void createLiveState();
+    bool writeExport(const QString& fileName, const std::function<QByteArray(const std::vector<ProfileRow>&)>& build);
+    std::function<void(class QPagedPaintDevice*)> reportPainter();
 
     SvMainOptions m_options;
     std::unique_ptr<MsClock> m_ownClock;

@@ -1,8 +1,229 @@
 // Output: export, saving processed profiles, the printed report.
+#include "analysis/SeriesPoint.h"
+#include "app/Prompts.h"
 #include "app/SvMain.h"
+#include "data/ProfileFile.h"
+#include "data/ProfileTable.h"
+#include "output/AtomicFile.h"
+#include "output/Export.h"
+#include "output/ReportPainter.h"
+#include "output/SavedProfile.h"
+#include "settings/Format.h"
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
 
-void TSvMain::BtnExportClick() {}
-void TSvMain::PMSaveClick(QObject*) {}
-void TSvMain::BtnPreviewClick() {}
-void TSvMain::BtnPrintTableClick() {}
-void TSvMain::PMPrintClick() {}
+namespace {
+
+Series toSeries(const QLineSeries* s)
+{
+    Series out;
+    for (const QPointF& p : s->points())
+        out.push_back({p.x(), p.y()});
+    return out;
+}
+
+}  // namespace
+
+std::vector<ProfileRow> TSvMain::shownRows() const
+{
+    return svTable->isActive() ? svTable->visibleRows() : std::vector<ProfileRow>{};
+}
+
+void TSvMain::BtnExportClick()
+{
+    if (!CheckTableOpen())
+        return;
+    FileDialogRequest r;
+    r.title = "导出文件";
+    r.filter = exportFilter(ProfileKind);
+    r.initialDir = Path;
+    const FileDialogResult chosen = m_prompts->saveFile(r);
+    if (!chosen.accepted)
+        return;
+    ExportFileName = chosen.fileName;
+    if (ProfileKind == kKindAverage) {
+        ExportFileName = exportFileName(chosen.fileName, ".CSV");
+        ExportAverageCsv(ExportFileName);
+        return;
+    }
+    switch (chosen.filterIndex) {
+    case 1:
+        ExportFileName = exportFileName(chosen.fileName, ".CSV");
+        ExportCommaCsv(ExportFileName);
+        break;
+    case 2:
+        ExportFileName = exportFileName(chosen.fileName, ".VEL");
+        ExportHypackVel(ExportFileName);
+        break;
+    default:
+        break;
+    }
+}
+
+bool TSvMain::writeExport(const QString& fileName, const std::function<QByteArray(const std::vector<ProfileRow>&)>& build)
+{
+    showStatus(0, "正在导出......");
+    setBusy(true);
+    try {
+        if (!svTable->isActive())
+            svTable->open();
+        svTable->first();
+    } catch (const TableError& e) {
+        setBusy(false);
+        showStatus(0, QString());
+        m_prompts->error(e.message());
+        return false;
+    }
+    const QByteArray bytes = build(shownRows());
+    QString error;
+    const bool ok = writeFileAtomically(fileName, bytes, &error);
+    setBusy(false);
+    svTable->first();
+    // A file that could not be written is reported, and no success is claimed.
+    if (!ok) {
+        showStatus(0, QString());
+        m_prompts->error(error);
+        return false;
+    }
+    showStatus(0, "完成");
+    return true;
+}
+
+bool TSvMain::ExportCommaCsv(const QString& fileName)
+{
+    return writeExport(fileName, [this](const std::vector<ProfileRow>& rows) { return exportCommaCsv(rows, OutputFormat); });
+}
+
+bool TSvMain::ExportHypackVel(const QString& fileName)
+{
+    return writeExport(fileName, [](const std::vector<ProfileRow>& rows) { return exportHypackVel(rows); });
+}
+
+bool TSvMain::ExportAverageCsv(const QString& fileName)
+{
+    float interval = 0.0f;
+    // The export goes on without a confirmation: the interval then stays 0.
+    if (!m_prompts->oneValue("计算平均声速", "请输入声速间隔（米/秒）：", "0", &interval))
+        interval = 0.0f;
+    return writeExport(fileName, [this, interval](const std::vector<ProfileRow>& rows) {
+        return exportAverageCsv(rows, OutputFormat, interval);
+    });
+}
+
+void TSvMain::PMSaveClick(QObject* sender)
+{
+    const bool average = sender == PMSaveAv;
+    const QLineSeries* series = average ? SerAvSv : SerSv;
+    const Series points = toSeries(series);
+    const Series temps = toSeries(SerTemp);
+    const int mergedCount = SerSv->count();
+
+    FileDialogRequest r;
+    r.title = average ? "保存平均声速" : "保存声速剖面";
+    r.defaultExt = "db";
+    r.initialDir = Path;
+    r.filter = "数据库文件(*.db)|*.DB";
+    const FileDialogResult chosen = m_prompts->saveFile(r);
+    if (!chosen.accepted)
+        return;
+    QString name = chosen.fileName;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += ".db";
+    Path = QFileInfo(name).absolutePath() + "/";
+
+    QString reason;
+    if (!mayOverwrite(name, &reason)) {
+        m_prompts->message(reason);
+        return;
+    }
+    const std::vector<ProfileRow> rows =
+        average ? averageProfileRows(points, temps, mergedCount, Draught, FileDate)
+                : mergedProfileRows(points, temps, FileDate, FileDescription);
+
+    const QString previous = svTable->tableName();
+    svTable->close();
+    QString error;
+    if (!saveProfileFile(name, rows, &error)) {
+        // The open profile comes back: a failed save must not leave the window without it.
+        try {
+            svTable->setTableName(previous);
+            svTable->open();
+        } catch (const TableError&) {
+        }
+        m_prompts->message("建立数据文件时错误！\n" + error);
+        return;
+    }
+    setCaptionForFile(name);
+    setBusy(true);
+    // The saved file carries no depth-layer marks: it opens unfiltered.
+    {
+        const QSignalBlocker block(ChBoxFilter);
+        ChBoxFilter->setChecked(false);
+    }
+    try {
+        svTable->setFiltered(false);
+        svTable->setTableName(name);
+        svTable->open();
+        svTable->first();
+    } catch (const TableError& e) {
+        setBusy(false);
+        m_prompts->error(e.message());
+        return;
+    }
+    ResetChart();
+    ProfileKind = average ? kKindAverage : kKindMerged;
+    setVelocityColumnTitle(average ? "平均声速" : "声速");
+    ChartDirty = true;
+    reloadTableSeries();
+    DrawProfile();
+    setBusy(false);
+    showStatus(2, QString());
+}
+
+std::function<void(QPagedPaintDevice*)> TSvMain::reportPainter()
+{
+    svTable->first();
+    const std::vector<ProfileRow> rows = shownRows();
+    const QString note = FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")";
+    const QString velocityTitle = reportVelocityTitle(rows);
+    const QString format = OutputFormat;
+    return [this, rows, note, velocityTitle, format](QPagedPaintDevice* device) {
+        ReportPainter painter(rows, note, velocityTitle, format);
+        QString error;
+        if (!painter.paint(device, &error))
+            m_prompts->error(error);
+    };
+}
+
+void TSvMain::BtnPreviewClick()
+{
+    if (!CheckTableOpen())
+        return;
+    m_prompts->preview(reportPainter());
+}
+
+void TSvMain::BtnPrintTableClick()
+{
+    if (!CheckTableOpen())
+        return;
+    m_prompts->print(reportPainter(), false);
+}
+
+void TSvMain::PMPrintClick()
+{
+    if (!CheckTableOpen())
+        return;
+    m_prompts->print(
+        [this](QPagedPaintDevice* device) {
+            QPainter p(device);
+            const QRectF page(QPointF(0, 0), QSizeF(device->width(), device->height()));
+            // Stretched over the page less 8 % on each side, not kept in proportion.
+            DBChart->render(&p, chartPrintRect(page), DBChart->viewport()->rect(), Qt::IgnoreAspectRatio);
+        },
+        true);
+}

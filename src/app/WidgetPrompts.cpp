@@ -7,7 +7,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 QStringList qtNameFilters(const QString& windowsFilter)
 {
@@ -118,5 +124,53 @@ bool WidgetPrompts::directory(const QString& initial, QString* chosen)
     if (dlg.exec() != 1)
         return false;
     *chosen = dlg.chosen();
+    return true;
+}
+
+bool WidgetPrompts::position(QString* latitude, QString* longitude)
+{
+    QDialog dlg(m_parent);
+    dlg.setWindowTitle("测点位置");
+    auto* form = new QFormLayout(&dlg);
+    auto* lat = new QLineEdit(*latitude, &dlg);
+    auto* lon = new QLineEdit(*longitude, &dlg);
+    lat->setPlaceholderText("22.5431 或 22:32:35.2");
+    lon->setPlaceholderText("114.0579 或 114:03:28.4");
+    form->addRow("纬度：", lat);
+    form->addRow("经度：", lon);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    buttons->button(QDialogButtonBox::Ok)->setText("确定");
+    buttons->button(QDialogButtonBox::Cancel)->setText("取消");
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    *latitude = lat->text().trimmed();
+    *longitude = lon->text().trimmed();
+    return true;
+}
+
+void WidgetPrompts::preview(const PagePainter& paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintPreviewDialog dlg(&printer, m_parent);
+    dlg.setWindowTitle("数据报告");
+    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [&paint](QPrinter* p) { paint(p); });
+    dlg.exec();
+}
+
+bool WidgetPrompts::print(const PagePainter& paint, bool landscape)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog dlg(&printer, m_parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    if (landscape)
+        printer.setPageOrientation(QPageLayout::Landscape);
+    paint(&printer);
     return true;
 }

@@ -1,4 +1,6 @@
 #include "ScriptedPrompts.h"
+#include <QDir>
+#include <QPdfWriter>
 
 bool ScriptedPrompts::question(const QString& text, const QString&)
 {
@@ -50,4 +52,40 @@ bool ScriptedPrompts::directory(const QString&, QString* chosen)
     *chosen = directories.front();
     directories.pop_front();
     return !chosen->isEmpty();
+}
+
+bool ScriptedPrompts::position(QString* latitude, QString* longitude)
+{
+    if (positions.empty())
+        return false;
+    *latitude = positions.front().first;
+    *longitude = positions.front().second;
+    positions.pop_front();
+    return true;
+}
+
+namespace {
+QString renderPdf(const QString& dir, int n, const PagePainter& paint, bool landscape)
+{
+    const QString path = QDir(dir.isEmpty() ? QDir::tempPath() : dir).filePath(QStringLiteral("page-%1.pdf").arg(n));
+    QPdfWriter pdf(path);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    paint(&pdf);
+    return path;
+}
+}  // namespace
+
+void ScriptedPrompts::preview(const PagePainter& paint)
+{
+    pdfFiles << renderPdf(pdfDirectory, int(pdfFiles.size()), paint, false);
+}
+
+bool ScriptedPrompts::print(const PagePainter& paint, bool landscape)
+{
+    if (!printConfirmed)
+        return false;
+    lastPrintLandscape = landscape;
+    pdfFiles << renderPdf(pdfDirectory, int(pdfFiles.size()), paint, landscape);
+    return true;
 }

@@ -19,12 +19,18 @@ public:
     bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) override;
     bool density(float* value) override;
     bool directory(const QString& initial, QString* chosen) override;
+    bool position(QString* latitude, QString* longitude) override;
+    void preview(const PagePainter& paint) override;
+    bool print(const PagePainter& paint, bool landscape) override;
 
     // The script.
     std::deque<bool> answers;                       // questions
     std::deque<FileDialogResult> files;             // open and save dialogs
     std::deque<std::optional<float>> values;        // one-value and density dialogs; nullopt = closed
     std::deque<QString> directories;                // directory dialog; empty = cancelled
+    std::deque<std::pair<QString, QString>> positions; // position dialog; none left = cancelled
+    bool printConfirmed = true;                     // the print dialog's answer
+    QString pdfDirectory;                           // previews and prints go to PDF files here
 
     // What happened.
     QStringList shown;
@@ -32,6 +38,8 @@ public:
     std::vector<FileDialogRequest> fileRequests;
     QStringList valuePrompts;
     int beeps = 0;
+    QStringList pdfFiles;                           // one per preview or print, in order
+    bool lastPrintLandscape = false;
 
     QString last() const { return shown.isEmpty() ? QString() : shown.last(); }
     static FileDialogResult file(const QString& name, int filterIndex = 1) { return {true, name, filterIndex}; }
