@@ -1,7 +1,11 @@
 #include "link/Conversions.h"
 #include "link/FrameReceiver.h"
+#include "link/LiveRecording.h"
 #include "link/MsClock.h"
+#include "link/ProbeProtocol.h"
 #include "link/SerialPort.h"
+#include "link/SimulatedProbe.h"
+#include <cmath>
 #include <gtest/gtest.h>
 #include <deque>
 #include <vector>
@@ -251,6 +255,72 @@ TEST(FrameReceiver, AtmosphereFromTheInAirRing)
     r.feed(frame(0, 5000, 26214, 0));
     const double m = (5000.0 + 5 * 4200.0) / 6;
     EXPECT_NEAR(r.atmosphere, 1000 + 2.2 * m + 2.08e-7 * m * m, 0.01);
+}
+
+TEST(FrameReceiver, SimulatedCastEndToEnd)
+{
+    // Power-on as the window does it: calibration, flush, then 100 ms ticks
+    // over one whole cast (air, down to 10 m, up again), recording every 0.5 m.
+    // At 0.25 m/s a frame comes every 0.025 m, so each level is hit within
+    // the 0.04 m the rule allows; faster casts overshoot and skip levels.
+    SimulatedClock clk;
+    SimulatedProbe sim(clk);
+    SimulatedProbe::CastScript script;
+    script.maxDepth = 10.0;
+    script.descentRate = script.ascentRate = 0.25;
+    sim.setCastScript(script);
+    sim.open();
+    sim.setPower(1);
+    Calibration cal;
+    QString sn;
+    float atmosphere = 10400.0f, density = 1.0f;
+    ASSERT_EQ(ProbeProtocol(sim).readCalibration(&cal, &sn), ProbeProtocol::CalibrationResult::Ok);
+    EXPECT_EQ(sn, sim.deviceNumber());
+    FrameReceiver rx(ConversionInputs{cal, atmosphere, density});
+    rx.startPowerOn();
+    LiveRecording rec;
+    rec.setMode(RecordMode::FixedDepth);
+    rec.startFixedDepth(0.5f);
+    sim.flush(2);
+
+    int frames = 0, inAir = 0;
+    float maxDepth = 0.0f, prevSv = 0.0f, maxStep = 0.0f;
+    std::vector<float> samples;
+    auto onFrame = [&](const FrameResult& f) {
+        ++frames;
+        EXPECT_TRUE(f.passedGate);
+        if (f.sv == 0.0f) {
+            if (++inAir > 6) {
+                EXPECT_LT(f.depth, 0.1f);
+            }
+        } else {
+            EXPECT_GE(f.sv, 1400.0f);
+            EXPECT_LE(f.sv, 1600.0f);
+            if (prevSv != 0.0f)
+                maxStep = std::max(maxStep, std::fabs(f.sv - prevSv));
+        }
+        prevSv = f.sv;
+        maxDepth = std::max(maxDepth, f.depth);
+        if (rec.shouldAppend(true, f.sv, f.depth, clk))
+            samples.push_back(f.depth);
+        return true;
+    };
+    for (int tick = 0; tick < 850; ++tick) {
+        clk.advance(100);
+        rx.tick(sim, onFrame);
+    }
+    EXPECT_GT(frames, 800);
+    EXPECT_GE(inAir, 30);
+    EXPECT_NEAR(maxDepth, 10.0f, 0.1f);
+    EXPECT_LT(maxStep, 1.5f);   // the probe's spikes never reach the read-out
+    EXPECT_NE(atmosphere, 10400.0f);
+
+    // After the first, one sample per 0.5 m level down and up.
+    ASSERT_GE(samples.size(), 38u);
+    for (size_t i = 2; i < samples.size(); ++i)
+        if (std::fabs(samples[i] - samples[i - 1]) > 0.01f) {
+            EXPECT_NEAR(std::fabs(samples[i] - samples[i - 1]), 0.5f, 0.15f) << "sample " << i;
+        }
 }
 
 }  // namespace
