@@ -1,0 +1,42 @@
+#pragma once
+#include "ScriptedPrompts.h"
+#include "TestDir.h"
+#include "app/SvMain.h"
+#include "link/MsClock.h"
+#include "link/SimulatedProbe.h"
+#include <QFile>
+#include <memory>
+
+// A main window in a temporary directory, its settings file beside a fake
+// executable, every port a simulated probe on a simulated clock, scripted prompts.
+struct WindowFixture
+{
+    TestDir dir;
+    SimulatedClock clock;
+    ScriptedPrompts prompts;
+    SimulatedProbe* probe = nullptr;   // the port the window opened last
+    std::unique_ptr<TSvMain> window;
+    bool failOpen = false;
+
+    QString exe() const { return dir.file("svclient"); }
+    QString ini() const { return dir.file("svclient.INI"); }
+
+    void writeIni(const QByteArray& text) { TestDir::writeAll(ini(), text); }
+
+    TSvMain& start()
+    {
+        SvMainOptions o;
+        o.executablePath = exe();
+        o.clock = &clock;
+        o.prompts = &prompts;
+        o.portFactory = [this](int, const QString&) -> std::unique_ptr<SerialPort> {
+            if (failOpen)
+                return nullptr;
+            auto p = std::make_unique<SimulatedProbe>(clock);
+            probe = p.get();
+            return p;
+        };
+        window = std::make_unique<TSvMain>(o);
+        return *window;
+    }
+};

@@ -1,0 +1,197 @@
+// A live cast through the window: power-on, recording in each mode, stop, the
+// table page; on the simulated probe and clock.
+#include "WindowFixture.h"
+#include "data/ProfileTable.h"
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtTest>
+
+namespace {
+
+// Runs the 100 ms timer for `seconds` of simulated time.
+void run(WindowFixture& f, double seconds)
+{
+    const int ticks = int(seconds * 10);
+    for (int i = 0; i < ticks && f.window->Timer.isActive(); ++i) {
+        f.clock.advance(100);
+        f.window->TimerTimer();
+    }
+}
+
+bool pageEnabled(TSvMain& w, QWidget* page)
+{
+    return w.PgCtrl->isTabEnabled(w.PgCtrl->indexOf(page));
+}
+
+}  // namespace
+
+class LiveTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void refusals();
+    void wholeCastEndToEnd();
+    void fixedDepthRecordsOnTheGrid();
+    void fixedTimeRecordsOncePerStep();
+    void stopWithoutSamplesTouchesNothing();
+    void failedCalibrationStaysIdle();
+    void powerOnKeepsExistingFileUntilRecording();
+};
+
+void LiveTest::refusals()
+{
+    WindowFixture f;
+    f.failOpen = true;
+    TSvMain& w = f.start();
+    f.prompts.shown.clear();
+    w.BtnBeginClick();
+    QCOMPARE(f.prompts.last(), QString("串行口工作不正常！"));
+
+    WindowFixture g;
+    TSvMain& v = g.start();
+    v.BtnBeginClick();
+    QCOMPARE(g.prompts.last(), QString("请先指定存储文件！"));
+    QVERIFY(!v.Timer.isActive());
+}
+
+void LiveTest::wholeCastEndToEnd()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString file = f.dir.file("cast.txt");
+    w.EdFileName->setText(file);
+    w.Description->setText("测站A");
+    w.BtnBeginClick();
+    QVERIFY2(f.prompts.shown.isEmpty(), qPrintable(f.prompts.shown.join('|')));
+    QCOMPARE(w.EdFileName->text(), f.dir.file("cast.db"));
+    // Measuring.
+    QVERIFY(w.Timer.isActive());
+    QVERIFY(!w.BtnBegin->isEnabled() && w.btnRec->isEnabled() && w.BtnStop1->isEnabled());
+    QVERIFY(w.gbPram->isHidden() && !w.Chart1->isHidden());
+    QVERIFY(!pageEnabled(w, w.TablePg) && !pageEnabled(w, w.ChartPg) && !pageEnabled(w, w.SelfPg));
+    QVERIFY(w.StatusPanel[2]->text().startsWith("设备号："));
+    run(f, 8);
+    QVERIFY(!w.stDepth->text().isEmpty());
+
+    w.btnRecClick();
+    QVERIFY(!w.btnRec->isEnabled());
+    QVERIFY(w.windowTitle().startsWith("Sondix2.1 "));
+    run(f, 60);
+    QVERIFY(w.SerRealSv->count() > 0);
+    w.BtnStopClick();
+
+    // Idle again, the recording on the table page.
+    QVERIFY(!f.probe->powered());
+    QVERIFY(!w.Timer.isActive());
+    QVERIFY(w.BtnBegin->isEnabled() && !w.btnRec->isEnabled() && !w.BtnStop1->isEnabled());
+    QVERIFY(!w.gbPram->isHidden() && w.Chart1->isHidden());
+    QCOMPARE(w.PgCtrl->currentWidget(), w.TablePg);
+    QVERIFY(pageEnabled(w, w.TablePg) && pageEnabled(w, w.ChartPg));
+    QVERIFY(w.EdFileName->text().isEmpty());
+    QVERIFY(w.ChartDirty);
+    QCOMPARE(w.FileDescription, QString("测站A"));
+
+    ProfileTable& t = w.table();
+    QVERIFY(t.recordCount() > 50);
+    QCOMPARE(t.visibleRow(0).discrip.value_or(QString()), QString("测站A"));
+    for (int i = 0; i < t.recordCount(); ++i) {
+        const ProfileRow& r = t.visibleRow(i);
+        QVERIFY(*r.velocity >= 1400 && *r.velocity <= 1600);
+        QVERIFY(*r.depth >= 0.1);
+        QCOMPARE(std::round(*r.depth * 100) / 100, *r.depth);   // two decimals stored
+        QVERIFY(r.dt.has_value());
+        if (i > 0)
+            QVERIFY(!r.discrip || *r.discrip == "低电");
+    }
+}
+
+void LiveTest::fixedDepthRecordsOnTheGrid()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    w.LogDistanceClick();
+    w.EdFileName->setText(f.dir.file("depth.db"));
+    w.BtnBeginClick();
+    w.btnRecClick();
+    run(f, 50);
+    w.BtnStopClick();
+    ProfileTable& t = w.table();
+    QVERIFY(t.recordCount() > 10);
+    // On the way down each sample lies beyond the next 0.5 m level (less 0.04 m).
+    double previous = -1;
+    for (int i = 0; i < t.recordCount(); ++i) {
+        const double d = *t.visibleRow(i).depth;
+        if (d < previous)
+            break;
+        if (i > 0)
+            QVERIFY2(d - previous > 0.45, qPrintable(QString("%1 after %2").arg(d).arg(previous)));
+        previous = d;
+    }
+}
+
+void LiveTest::fixedTimeRecordsOncePerStep()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    w.LogTimeClick();
+    w.EdFileName->setText(f.dir.file("time.db"));
+    w.BtnBeginClick();
+    w.btnRecClick();
+    run(f, 40);
+    w.BtnStopClick();
+    ProfileTable& t = w.table();
+    // Not every frame: about one per second of the cast spent under water.
+    QVERIFY(t.recordCount() > 5);
+    QVERIFY(t.recordCount() <= 41);
+}
+
+void LiveTest::stopWithoutSamplesTouchesNothing()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    w.EdFileName->setText(f.dir.file("none.db"));
+    w.BtnBeginClick();
+    run(f, 2);
+    w.BtnStopClick();
+    QCOMPARE(w.PgCtrl->currentWidget(), w.CablePg);
+    QCOMPARE(w.EdFileName->text(), f.dir.file("none.db"));
+    QVERIFY(!w.ChartDirty);
+    QVERIFY(w.BtnBegin->isEnabled());
+}
+
+void LiveTest::failedCalibrationStaysIdle()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    SimulatedProbe::Faults faults;
+    faults.calibrationLine = QByteArray(79, 'x') + "\n";
+    f.probe->setFaults(faults);
+    w.EdFileName->setText(f.dir.file("x.db"));
+    w.BtnBeginClick();
+    QCOMPARE(f.prompts.last(), QString("标定参数读出错误，需要厂家维修！"));
+    QVERIFY(!w.Timer.isActive());
+    QVERIFY(w.BtnBegin->isEnabled() && !w.btnRec->isEnabled());
+    QVERIFY(!f.probe->powered());
+}
+
+void LiveTest::powerOnKeepsExistingFileUntilRecording()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString file = f.dir.file("keep.db");
+    TestDir::writeAll(file, "an earlier cast");
+    w.EdFileName->setText(file);
+    w.BtnBeginClick();
+    run(f, 1);
+    w.BtnStopClick();
+    QCOMPARE(TestDir::readAll(file), QByteArray("an earlier cast"));
+}
+
+QTEST_MAIN(LiveTest)
+#include "live_test.moc"

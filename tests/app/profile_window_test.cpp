@@ -1,0 +1,343 @@
+// Opening, editing, filtering, drawing, averaging, saving, exporting and
+// printing a profile through the window.
+#include "WindowFixture.h"
+#include "data/ProfileTable.h"
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+ProfileRow row(double depth, double sv, double temp, std::optional<int> status = 0)
+{
+    ProfileRow r;
+    r.dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
+    r.depth = depth;
+    r.velocity = sv;
+    r.temp = temp;
+    r.status = status;
+    return r;
+}
+
+void writeProfile(const QString& path, std::vector<ProfileRow> rows, const QString& description = "S3")
+{
+    ProfileTable t;
+    t.setTableName(path);
+    t.createTable();
+    t.open();
+    if (!rows.empty())
+        rows[0].discrip = description;
+    for (const ProfileRow& r : rows) {
+        t.append();
+        t.setRow(r);
+        t.post();
+    }
+    t.close();
+}
+
+// A raw cast: down to 20 m in 0.5 m steps, then back up.
+std::vector<ProfileRow> rawCast()
+{
+    std::vector<ProfileRow> rows;
+    for (int i = 1; i <= 40; ++i)
+        rows.push_back(row(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1));
+    for (int i = 39; i >= 1; --i)
+        rows.push_back(row(i * 0.5 + 0.2, 1500 - i * 0.2 + 0.3, 20 - i * 0.1 + 0.05));
+    return rows;
+}
+
+void open(WindowFixture& f, const QString& path, QObject* sender = nullptr)
+{
+    f.prompts.files.push_back(ScriptedPrompts::file(path));
+    f.window->BtnOpenClick(sender ? sender : f.window->BtnOpen);
+}
+
+}  // namespace
+
+class ProfileWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void openByKind_data();
+    void openByKind();
+    void openRefusesForeignAndEmptyFiles();
+    void deleteAndInsertNeverTheFirstRow();
+    void filterShowsMarkedRows();
+    void rawCastDrawsMergesAndAverages();
+    void savedProfilesAndRawProtection();
+    void exportAndReport();
+    void bitmapOfTheChart();
+};
+
+void ProfileWindowTest::openByKind_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("twoWay");
+    QTest::addColumn<bool>("merged");
+    QTest::addColumn<bool>("average");
+    QTest::newRow("raw") << 0 << "声速" << true << false << false;
+    QTest::newRow("average") << 64 << "平均声速" << false << false << true;
+    QTest::newRow("merged") << 128 << "声速" << false << true << false;
+}
+
+void ProfileWindowTest::openByKind()
+{
+    QFETCH(int, status);
+    QFETCH(QString, title);
+    QFETCH(bool, twoWay);
+    QFETCH(bool, merged);
+    QFETCH(bool, average);
+    WindowFixture f;
+    TSvMain& w = f.start();
+    std::vector<ProfileRow> rows = rawCast();
+    rows[0].status = status;
+    const QString path = f.dir.file("p.db");
+    writeProfile(path, rows);
+    open(f, path, w.Load);
+    QVERIFY2(f.prompts.shown.isEmpty(), qPrintable(f.prompts.shown.join('|')));
+    QCOMPARE(int(w.ProfileKind), status);
+    QCOMPARE(w.windowTitle(), "Sondix2.1 " + path);
+    QCOMPARE(w.StatusPanel[2]->text(), QString("S3"));
+    QVERIFY(w.BtnExport->isEnabled() && w.BtnPreview->isEnabled() && w.BtnPrintTable->isEnabled());
+    QCOMPARE(w.DBGrid->model()->headerData(2, Qt::Horizontal).toString(), title);
+    QCOMPARE(w.DBChart->chart()->title(), QString("S3(09-3-7 14:05)"));
+    QCOMPARE(w.Path, f.dir.path() + "/");
+    // Drawn at once from the chart's menu: the series and ticks by kind.
+    QVERIFY(!w.ChartDirty);
+    QCOMPARE(w.SvTwo->isChecked(), twoWay);
+    QCOMPARE(w.SerSvDown->isVisible(), twoWay);
+    QCOMPARE(w.PMSv->isChecked(), merged);
+    QCOMPARE(w.SerSv->isVisible(), merged);
+    QCOMPARE(w.PMAv->isChecked(), average);
+    QCOMPARE(w.SerAvSv->isVisible(), average);
+    QCOMPARE(w.PMAv->isEnabled(), true);
+    QCOMPARE(w.PMSv->isEnabled(), !average);
+    QVERIFY(!w.PMSave->isEnabled() && !w.PMSaveAv->isEnabled());
+    // The right axis has grid lines only while no velocity curve is shown.
+    QVERIFY(!w.DBChartRight->isGridLineVisible());
+    if (twoWay) {
+        QCOMPARE(w.SerSvDown->count(), 40);
+        QCOMPARE(w.SerSvUp->count(), 39);
+    }
+}
+
+void ProfileWindowTest::openRefusesForeignAndEmptyFiles()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString good = f.dir.file("good.db");
+    writeProfile(good, rawCast());
+    open(f, good);
+    const QString text = f.dir.file("text.db");
+    TestDir::writeAll(text, "not a profile");
+    const QString empty = f.dir.file("empty.db");
+    writeProfile(empty, {});
+    for (const QString& bad : {text, empty}) {
+        f.prompts.shown.clear();
+        open(f, bad);
+        QCOMPARE(f.prompts.last(), QString("数据文件错误或空数据文件！"));
+        QCOMPARE(w.table().tableName(), good);   // the previous file is open again
+        QVERIFY(w.table().isActive());
+    }
+    QCOMPARE(TestDir::readAll(text), QByteArray("not a profile"));
+    // Choosing the open file again reloads nothing.
+    w.ChBoxFilter->setChecked(true);
+    open(f, good);
+    QVERIFY(w.ChBoxFilter->isChecked());
+}
+
+void ProfileWindowTest::deleteAndInsertNeverTheFirstRow()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    w.DeletRecClick();
+    QCOMPARE(f.prompts.last(), QString("空数据文件不能进行这个操作！"));
+    const QString path = f.dir.file("p.db");
+    writeProfile(path, rawCast());
+    open(f, path);
+    ProfileTable& t = w.table();
+    t.first();
+    w.DeletRecClick();
+    QCOMPARE(f.prompts.last(), QString("不能删除第一个记录！"));
+    w.InsertRecClick();
+    QCOMPARE(f.prompts.last(), QString("不能插入第一个记录！"));
+    QCOMPARE(f.prompts.beeps, 3);
+    QCOMPARE(t.recordCount(), 79);
+    t.moveTo(3);
+    w.DeletRecClick();
+    QCOMPARE(t.recordCount(), 78);
+    QVERIFY(w.ChartDirty);
+    t.moveTo(3);
+    w.InsertRecClick();
+    QCOMPARE(t.state(), ProfileTable::State::Insert);
+    QCOMPARE(t.recNo(), 3);
+}
+
+void ProfileWindowTest::filterShowsMarkedRows()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString path = f.dir.file("layers.db");
+    writeProfile(path, {row(0.3, 1500, 10), row(0.7, 1500, 10), row(1.1, 1500, 10), row(1.3, 1500, 10),
+                        row(1.9, 1500, 10), row(2.2, 1500, 10)});
+    open(f, path);
+    QCOMPARE(w.EditZone->text(), QString("0.5"));
+    w.ChBoxFilter->setChecked(true);
+    ProfileTable& t = w.table();
+    QVERIFY(t.filtered());
+    QCOMPARE(t.recordCount(), 4);
+    const double expected[] = {0.3, 1.1, 1.3, 1.9};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(*t.visibleRow(i).depth, expected[i]);
+    QCOMPARE(w.StatusPanel[0]->text(), QString("完成"));
+    QVERIFY(w.ChartDirty);
+    w.ChBoxFilter->setChecked(false);
+    QCOMPARE(t.recordCount(), 6);
+    QVERIFY(t.visibleRow(2).filtOk.value_or(false));   // the marks stay in the file
+    // Thicker layers only after switching off and on again.
+    w.UpDownZone->setPosition(2);
+    w.UpDownZoneClick();
+    QCOMPARE(w.EditZone->text(), QString("1.0"));
+}
+
+void ProfileWindowTest::rawCastDrawsMergesAndAverages()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString path = f.dir.file("p.db");
+    writeProfile(path, rawCast());
+    open(f, path);
+    w.PgCtrl->setCurrentWidget(w.ChartPg);   // the page change draws a dirty chart
+    QVERIFY(!w.ChartDirty);
+    QCOMPARE(w.SerSvDown->count(), 40);
+    w.PMSvClick();
+    QVERIFY(w.PMSv->isChecked());
+    QCOMPARE(w.SerSv->count(), 79);
+    QCOMPARE(w.SerTemp->count(), 79);
+    QVERIFY(w.PMSave->isEnabled());
+    // Depths of the merged profile stay in order.
+    for (int i = 1; i < w.SerSv->count(); ++i)
+        QVERIFY(w.SerSv->at(i).x() >= w.SerSv->at(i - 1).x());
+
+    f.prompts.values.push_back(2.0f);
+    w.PMAvClick();
+    QVERIFY(w.PMAv->isChecked());
+    QVERIFY(w.PMSaveAv->isEnabled());
+    QCOMPARE(w.Draught, 2.0f);
+    QVERIFY(w.SerAvSv->count() > 10);
+    QVERIFY(f.prompts.last().startsWith("最大深度："));
+    QVERIFY(f.prompts.last().contains("m\n平均声速："));
+    // Toggling off only hides; a start depth below every point is refused.
+    w.PMAvClick();
+    QVERIFY(!w.PMAv->isChecked() && !w.SerAvSv->isVisible());
+    f.prompts.values.push_back(500.0f);
+    w.PMAvClick();
+    QCOMPARE(f.prompts.last(), QString("声速剖面数据不足！"));
+    // A click on a temperature point reads in degrees.
+    w.DBChartClickSeries(w.SerTemp, w.SerTemp->at(5).x(), w.SerTemp->at(5).y());
+    QVERIFY(w.StatusPanel[0]->text().endsWith("℃"));
+    // A cast whose first row is its deepest has no downward part.
+    std::vector<ProfileRow> up = rawCast();
+    up.erase(up.begin(), up.begin() + 39);
+    const QString upPath = f.dir.file("up.db");
+    writeProfile(upPath, up);
+    open(f, upPath, w.Load);
+    w.PMSvClick();
+    QCOMPARE(f.prompts.last(), QString("数据量不够，不能绘制声速曲线！"));
+    QVERIFY(!w.PMSv->isChecked());
+}
+
+void ProfileWindowTest::savedProfilesAndRawProtection()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString raw = f.dir.file("raw.db");
+    writeProfile(raw, rawCast());
+    open(f, raw, w.Load);
+    w.PMSvClick();
+    // The raw recording itself cannot be the target.
+    f.prompts.files.push_back(ScriptedPrompts::file(raw));
+    w.PMSaveClick(w.PMSave);
+    QCOMPARE(f.prompts.last(), raw + " 是原始数据，不能被覆盖!");
+    QCOMPARE(w.table().tableName(), raw);
+    QVERIFY(w.table().isActive());
+    // A new name without extension gets ".db" and becomes the open profile.
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("merged")));
+    w.PMSaveClick(w.PMSave);
+    QCOMPARE(w.table().tableName(), f.dir.file("merged.db"));
+    QCOMPARE(int(w.ProfileKind), 128);
+    QCOMPARE(*w.table().visibleRow(0).status, 128);
+    QCOMPARE(*w.table().visibleRow(0).discrip, QString("S3"));
+    QVERIFY(!w.table().visibleRow(1).status.has_value());
+    QVERIFY(w.PMSv->isChecked());
+    // The average of the stored merged profile, saved as kind 64.
+    f.prompts.values.push_back(0.8f);
+    w.PMAvClick();
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("avg.db")));
+    w.PMSaveClick(w.PMSaveAv);
+    QCOMPARE(int(w.ProfileKind), 64);
+    QCOMPARE(*w.table().visibleRow(0).discrip, QString("平均声速(0.80米起算)"));
+    QCOMPARE(w.DBGrid->model()->headerData(2, Qt::Horizontal).toString(), QString("平均声速"));
+    QVERIFY(w.PMAv->isChecked() && w.SerAvSv->isVisible());
+}
+
+void ProfileWindowTest::exportAndReport()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    w.BtnExportClick();
+    QCOMPARE(f.prompts.last(), QString("提示信息: 无数据文件！"));
+    const QString path = f.dir.file("p.db");
+    writeProfile(path, {row(0.52, 1480.26, 15.31), row(1.04, 1480.53, 15.27)});
+    open(f, path);
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("out.txt"), 1));
+    w.BtnExportClick();
+    QCOMPARE(TestDir::readAll(f.dir.file("out.CSV")),
+             QByteArray("S3(09-3-7 14:05)\nDepth,Sound Velocity,Temperature\n0.5,1480.3,15.3\n1.0,1480.5,15.3\n"));
+    QCOMPARE(w.StatusPanel[0]->text(), QString("完成"));
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("out"), 2));
+    w.BtnExportClick();
+    QCOMPARE(TestDir::readAll(f.dir.file("out.VEL")), QByteArray("FTP NEW\n000.5 1480.3\n001.0 1480.5\n"));
+    // A target that cannot be written is reported, not called done.
+    QDir().mkpath(f.dir.file("blocked.CSV"));
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("blocked.CSV"), 1));
+    w.BtnExportClick();
+    QVERIFY(f.prompts.last().startsWith("error: "));
+    QVERIFY(w.StatusPanel[0]->text() != "完成");
+    // The report previews and prints to PDF.
+    f.prompts.pdfDirectory = f.dir.path();
+    w.BtnPreviewClick();
+    w.BtnPrintTableClick();
+    w.PMPrintClick();
+    QCOMPARE(f.prompts.pdfFiles.size(), 3);
+    QVERIFY(f.prompts.lastPrintLandscape);
+    for (const QString& pdf : f.prompts.pdfFiles)
+        QVERIFY(TestDir::readAll(pdf).startsWith("%PDF"));
+}
+
+void ProfileWindowTest::bitmapOfTheChart()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString path = f.dir.file("p.db");
+    writeProfile(path, rawCast());
+    open(f, path, w.Load);
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("chart.bmp")));
+    w.SaveBMPClick();
+    const QByteArray bmp = TestDir::readAll(f.dir.file("chart.bmp"));
+    QVERIFY(bmp.startsWith("BM"));
+    QImage image;
+    QVERIFY(image.loadFromData(bmp, "BMP"));
+    QCOMPARE(image.size(), w.DBChart->size());
+}
+
+QTEST_MAIN(ProfileWindowTest)
+#include "profile_window_test.moc"

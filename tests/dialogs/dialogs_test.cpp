@@ -1,0 +1,83 @@
+// The project's small dialogs: the one-value dialog, the density dialog, the directory dialog.
+#include "ScriptedPrompts.h"
+#include "TestDir.h"
+#include "dialogs/CsDialog.h"
+#include "dialogs/DensityDialog.h"
+#include "dialogs/PathDialog.h"
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+
+class DialogsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void oneValueRefusesWhatIsNoNumber();
+    void densityRange_data();
+    void densityRange();
+    void directoryDialog();
+};
+
+void DialogsTest::oneValueRefusesWhatIsNoNumber()
+{
+    ScriptedPrompts prompts;
+    float value = 0.8f;
+    Tcs cs(&value, nullptr, &prompts);
+    QCOMPARE(cs.windowTitle(), QString("计算平均声速"));
+    QCOMPARE(cs.Edit1->text(), QString("0.80"));
+    for (const char* bad : {"", "abc", "1,5"}) {
+        cs.Edit1->setText(bad);
+        cs.Button1Click();
+        QCOMPARE(prompts.last(), QString("输入数据中有非法字符!"));
+        QCOMPARE(cs.Tag, 0);
+        QCOMPARE(value, 0.8f);
+    }
+    cs.Edit1->setText("2.5");
+    cs.Button1Click();
+    QCOMPARE(cs.Tag, 1);
+    QCOMPARE(value, 2.5f);
+}
+
+void DialogsTest::densityRange_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("1.025") << "1.025" << true;
+    QTest::newRow("1.500") << "1.500" << true;
+    QTest::newRow("1.501") << "1.501" << false;
+    QTest::newRow("blank") << "1.   " << true;   // "1." reads as 1
+}
+
+void DialogsTest::densityRange()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    ScriptedPrompts prompts;
+    float density = 1.0f;
+    TDlgDensity dlg(&density, nullptr, &prompts);
+    QCOMPARE(dlg.EdDensity->text(), QString("1.000"));
+    dlg.EdDensity->setText(text);
+    dlg.Button1Click();
+    QCOMPARE(dlg.Tag == 1, accepted);
+    if (!accepted) {
+        QCOMPARE(prompts.last(), QString("密度值不正确!"));
+        QCOMPARE(density, 1.0f);   // a refused value is not kept
+    }
+}
+
+void DialogsTest::directoryDialog()
+{
+    TestDir dir;
+    TestDir::writeAll(dir.file("a.db"), "x");
+    TestDir::writeAll(dir.file("b.txt"), "x");
+    TPathDlg dlg(nullptr, dir.path());
+    QCOMPARE(dlg.windowTitle(), QString("Dialog"));
+    QCOMPARE(dlg.FileListBox->count(), 1);
+    QCOMPARE(dlg.FileListBox->item(0)->text(), QString("a.db"));
+    dlg.OKBtnClick();
+    QCOMPARE(dlg.result(), 1);
+    QCOMPARE(dlg.chosen(), QDir::toNativeSeparators(dir.path()) + QDir::separator());
+}
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"
