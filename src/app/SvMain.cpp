@@ -191,7 +191,7 @@ void TSvMain::loadSettings()
     Cal.ta4 = s.ta4;
     Cal.ta5 = s.ta5;
     SN = s.sn;
-    GridModel->setOutputFormat(OutputFormat);
+    GridModel->setNumberFormat(OutputFormat);
     ChartDirty = false;
     setActivePage(CablePg);
 }
@@ -361,6 +361,36 @@ void TSvMain::bindEvents()
     connect(svTable, &ProfileTable::afterScroll, this, &TSvMain::svTableAfterScroll);
     connect(svTable, &ProfileTable::afterEdit, this, &TSvMain::svTableAfterEdit);
     connect(UpDownZone, &UpDown::clicked, this, &TSvMain::UpDownZoneClick);
+    // The grid and the description edit follow the table's current row and write through it.
+    connect(GridModel, &ProfileTableModel::editFailed, this, [this](const QString& m) { m_prompts->message(m); });
+    connect(GridModel, &ProfileTableModel::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && DBGrid->currentIndex().row() != row)
+            DBGrid->setCurrentIndex(GridModel->index(row, std::max(0, DBGrid->currentIndex().column())));
+    });
+    connect(DBGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!current.isValid() || !svTable->isActive() || current.row() + 1 == svTable->recNo())
+                    return;
+                try {
+                    svTable->moveTo(current.row() + 1);
+                } catch (const TableError& e) {
+                    m_prompts->message(e.message());
+                }
+            });
+    connect(svTable, &ProfileTable::afterScroll, this, [this] {
+        DBEdit1->setText(svTable->current().discrip.value_or(QString()));
+    });
+    connect(DBEdit1, &QLineEdit::editingFinished, this, [this] {
+        if (!svTable->isActive() || svTable->recordCount() == 0
+            || DBEdit1->text() == svTable->current().discrip.value_or(QString()))
+            return;
+        try {
+            svTable->setField(ProfileField::Discrip, DBEdit1->text());
+            svTable->post();
+        } catch (const TableError& e) {
+            m_prompts->message(e.message());
+        }
+    });
     connect(ChBoxFilter, &QCheckBox::toggled, this, &TSvMain::ChBoxFilterClick);
     connect(DeletRec, &QAction::triggered, this, &TSvMain::DeletRecClick);
     connect(InsertRec, &QAction::triggered, this, &TSvMain::InsertRecClick);
