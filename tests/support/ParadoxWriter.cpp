@@ -96,7 +96,7 @@ bool writeParadoxTable(const QString& path, const std::vector<ProfileRow>& rows,
         doc->px_head->px_doscodepage = 936;
         ok = PX_set_tablename(doc, QFileInfo(path).fileName().toLatin1().constData()) == 0;
     }
-    std::vector<char> record(size_t(recordSize));
+    std::vector<char> record(static_cast<size_t>(recordSize));
     for (size_t r = 0; ok && r < rows.size(); ++r) {
         std::memset(record.data(), 0, record.size());
         char* p = record.data();
