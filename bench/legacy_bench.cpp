@@ -1,0 +1,92 @@
+// An old client's 100,000-row Paradox profile file: reading it, and building
+// every survey format from it.
+#include "ParadoxWriter.h"
+#include "data/LegacyProfile.h"
+#include "output/SurveyFormats.h"
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+// A recorded cast down to 500 m and back, every row timed; written once (pxlib
+// needs seconds for it) and removed at exit.
+const QString& oldFile()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        std::vector<ProfileRow> rows(kRows);
+        const QDateTime start(QDate(2009, 3, 7), QTime(14, 5));
+        for (int i = 0; i < kRows; ++i) {
+            ProfileRow& r = rows[size_t(i)];
+            const int down = i < kRows / 2 ? i : kRows - i;
+            r.dt = start.addMSecs(qint64(i) * 100);
+            r.depth = 0.01 * down;
+            r.velocity = 1480.0 + 0.0137 * (down % 1000);
+            r.temp = 15.0 - 0.0001 * down;
+            r.status = 0;
+        }
+        rows.front().discrip = QStringLiteral("长江口S3站");
+        const QString p = dir.filePath("old.db");
+        QString error;
+        if (!writeParadoxTable(p, rows, &error)) {
+            std::fprintf(stderr, "fixture: %s\n", qPrintable(error));
+            std::abort();
+        }
+        return p;
+    }();
+    return path;
+}
+
+const std::vector<ProfileRow>& oldRows()
+{
+    static const std::vector<ProfileRow> rows = [] {
+        std::vector<ProfileRow> r;
+        QString error;
+        if (!readLegacyProfile(oldFile(), &r, &error))
+            std::abort();
+        return r;
+    }();
+    return rows;
+}
+
+void BM_ReadLegacyProfile(benchmark::State& state)
+{
+    const QString& path = oldFile();
+    std::vector<ProfileRow> rows;
+    QString error;
+    for (auto _ : state) {
+        if (!readLegacyProfile(path, &rows, &error))
+            state.SkipWithError(qPrintable(error));
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["rows"] = double(rows.size());
+}
+BENCHMARK(BM_ReadLegacyProfile)->Unit(benchmark::kMillisecond);
+
+void BM_SurveyFormat(benchmark::State& state)
+{
+    const auto format = static_cast<SurveyFormat>(state.range(0));
+    const std::vector<ProfileRow>& rows = oldRows();
+    const SurveyHeader header{"old.svp", rows.front().dt, GeoPosition{31.2, 121.8}};
+    QByteArray bytes;
+    QString error;
+    for (auto _ : state) {
+        if (!exportSurveyFormat(format, rows, header, &bytes, &error))
+            state.SkipWithError(qPrintable(error));
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.SetLabel(qPrintable(surveyFormatExtension(format)));
+    state.counters["bytes"] = double(bytes.size());
+}
+BENCHMARK(BM_SurveyFormat)
+    ->Arg(int(SurveyFormat::CarisSvp))
+    ->Arg(int(SurveyFormat::KongsbergAsvp))
+    ->Arg(int(SurveyFormat::HypackVelPosition))
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
