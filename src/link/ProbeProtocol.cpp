@@ -147,12 +147,13 @@ ProbeProtocol::CalibrationResult ProbeProtocol::readCalibration(Calibration* cal
                 buffer[length++] = static_cast<char>(b);
             else
                 fits = false;
-        } else if (b < 0) {
-            const int left = kCalibrationTimeoutMs - elapsed(clk, start);
-            if (left <= 0)
-                break;
-            m_port.waitForInput(left);
         }
+        // Checked for every byte: a line of noise must not hold the window either.
+        const int left = kCalibrationTimeoutMs - elapsed(clk, start);
+        if (complete || left <= 0)
+            break;
+        if (b < 0)
+            m_port.waitForInput(left);
     }
 
     Calibration parsed = *cal;

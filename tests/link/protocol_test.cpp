@@ -295,6 +295,7 @@ TEST(Calibration, LinesFromTheProbe)
         {"152 characters", lineOfLength(152) + "\n", R::BadLine, {}},
         {"500 characters", lineOfLength(500) + "\n", R::BadLine, {}},
         {"no line feed", lineOfLength(90), R::BadLine, {}},
+        {"noise without line feed", QByteArray(5000, '\xFF'), R::BadLine, {}},
         {"a field no number", notNumber, R::BadLine, {}},
         {"an empty field", emptyField, R::BadLine, {}},
         {"twelve numbers", moreFields, R::BadLine, {}},
