@@ -1,4 +1,5 @@
 #include "data/ProfileTable.h"
+#include "data/LegacyProfile.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -73,13 +74,39 @@ bool checkHeader(const QString& path, QString* why)
     return true;
 }
 
+// The stored date text, read without the general parser: opening a long cast
+// reads one per row.
+QDateTime storedDate(const QString& t)
+{
+    auto num = [&t](int at, int n) {
+        int v = 0;
+        for (int i = at; i < at + n; ++i) {
+            const char16_t c = t[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            v = v * 10 + (c - u'0');
+        }
+        return v;
+    };
+    if (t.size() == 23) {
+        const QDate d(num(0, 4), num(5, 2), num(8, 2));
+        const QTime tm(num(11, 2), num(14, 2), num(17, 2), num(20, 3));
+        if (d.isValid() && tm.isValid())
+            return QDateTime(d, tm);
+    }
+    return QDateTime::fromString(t, QString::fromLatin1(kDateFormat));
+}
+
 bool has(const std::optional<bool>& b) { return b.has_value() && *b; }
 
 QVariant nullOf(QMetaType::Type t) { return QVariant(QMetaType(t)); }
 
 }  // namespace
 
-TableError::TableError(const QString& message) : std::runtime_error(message.toStdString()) {}
+TableError::TableError(const QString& message, bool readOnlyLegacy)
+    : std::runtime_error(message.toStdString()), m_readOnlyLegacy(readOnlyLegacy)
+{
+}
 
 QString TableError::message() const { return QString::fromUtf8(what()); }
 
@@ -146,8 +173,32 @@ void ProfileTable::open()
     QString why;
     if (path.isEmpty())
         throw TableError(openError(path, QStringLiteral("未指定文件名。")));
-    if (!checkHeader(path, &why))
+    if (isLegacyProfileFile(path)) {
+        std::vector<ProfileRow> rows;
+        if (!readLegacyProfile(path, &rows, &why))
+            throw TableError(openError(path, why));
+        m_rows.clear();
+        m_rows.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            m_rows.push_back(Stored{0, double(i + 1), std::move(rows[i])});
+        m_readOnly = true;
+    } else if (!checkHeader(path, &why)) {
         throw TableError(openError(path, why));
+    } else {
+        openSqlite();
+    }
+    m_state = State::Browse;
+    rebuildView();
+    m_pos = m_view.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    emit rowsReset();
+    scrolled();
+}
+
+void ProfileTable::openSqlite()
+{
+    const QString path = m_tableName;
     try {
         openDatabase();
         // Exclusive before the first read: the lock is then held until close
@@ -179,13 +230,6 @@ void ProfileTable::open()
         closeDatabase();
         throw TableError(openError(path, e.message()));
     }
-    m_state = State::Browse;
-    rebuildView();
-    m_pos = m_view.empty() ? -1 : 0;
-    m_bof = true;
-    m_eof = m_view.empty();
-    emit rowsReset();
-    scrolled();
 }
 
 void ProfileTable::loadRows()
@@ -216,7 +260,7 @@ void ProfileTable::loadRows()
         Stored s{q.value(0).toLongLong(), q.value(1).toDouble(), {}};
         const QVariant dt = q.value(2);
         if (!dt.isNull())
-            s.row.dt = QDateTime::fromString(dt.toString(), QString::fromLatin1(kDateFormat));
+            s.row.dt = storedDate(dt.toString());
         s.row.depth = real(3);
         s.row.velocity = real(4);
         s.row.temp = real(5);
@@ -246,6 +290,11 @@ void ProfileTable::close()
     m_eof = m_bof = true;
     m_buffer = {};
     m_insertAt = -1;
+    m_readOnly = false;
+    if (m_batch) {
+        m_batch = false;
+        QSqlQuery(m_db).exec(QStringLiteral("COMMIT"));
+    }
     closeDatabase();
     emit rowsReset();
 }
@@ -320,6 +369,14 @@ void ProfileTable::setFiltered(bool on)
     m_eof = m_view.empty();
     emit rowsReset();
     scrolled();
+}
+
+void ProfileTable::checkWritable(const char* what) const
+{
+    checkActive(what);
+    if (m_readOnly)
+        throw TableError(QStringLiteral("旧格式数据文件只能查看，不能%1：%2").arg(QString::fromUtf8(what), m_tableName),
+                         true);
 }
 
 void ProfileTable::checkActive(const char* what) const
@@ -421,6 +478,31 @@ std::vector<ProfileRow> ProfileTable::visibleRows() const
     for (int i : m_view)
         out.push_back(m_rows[size_t(i)].row);
     return out;
+}
+
+void ProfileTable::beginBatch()
+{
+    checkWritable("保存记录");
+    if (m_batch)
+        return;
+    try {
+        exec(QStringLiteral("BEGIN"));
+    } catch (const QSqlError& e) {
+        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+    }
+    m_batch = true;
+}
+
+void ProfileTable::commitBatch()
+{
+    if (!m_batch)
+        return;
+    m_batch = false;
+    try {
+        exec(QStringLiteral("COMMIT"));
+    } catch (const QSqlError& e) {
+        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+    }
 }
 
 void ProfileTable::disableControls() { ++m_disableCount; }
@@ -545,7 +627,7 @@ QVariant ProfileTable::field(ProfileField f) const { return fieldOf(current(), f
 
 void ProfileTable::append()
 {
-    checkActive("添加记录");
+    checkWritable("添加记录");
     postPending();
     m_buffer = {};
     m_insertAt = int(m_view.size());
@@ -557,7 +639,7 @@ void ProfileTable::append()
 
 void ProfileTable::insert()
 {
-    checkActive("插入记录");
+    checkWritable("插入记录");
     postPending();
     if (m_pos < 0) {
         append();
@@ -573,7 +655,7 @@ void ProfileTable::insert()
 
 void ProfileTable::edit()
 {
-    checkActive("编辑记录");
+    checkWritable("编辑记录");
     if (m_state != State::Browse)
         return;
     if (m_pos < 0) {
@@ -587,7 +669,7 @@ void ProfileTable::edit()
 
 void ProfileTable::setField(ProfileField f, const QVariant& v)
 {
-    checkActive("编辑记录");
+    checkWritable("编辑记录");
     ProfileRow r = m_state == State::Browse ? current() : m_buffer;
     assign(r, f, v);   // a bad value throws before the row enters editing
     edit();
@@ -597,7 +679,7 @@ void ProfileTable::setField(ProfileField f, const QVariant& v)
 
 void ProfileTable::setRow(const ProfileRow& r)
 {
-    checkActive("编辑记录");
+    checkWritable("编辑记录");
     if (r.status && (*r.status < -32768 || *r.status > 32767))
         throw badValue(ProfileField::Status, *r.status);
     ProfileRow copy = r;
@@ -627,16 +709,19 @@ void ProfileTable::writeRow(Stored& s, bool isNew)
 void ProfileTable::renumber()
 {
     try {
-        exec(QStringLiteral("BEGIN"));
+        if (!m_batch)
+            exec(QStringLiteral("BEGIN"));
         for (size_t i = 0; i < m_rows.size(); ++i) {
             m_sql->reorder.addBindValue(double(i + 1));
             m_sql->reorder.addBindValue(m_rows[i].rowid);
             if (!m_sql->reorder.exec())
                 throw m_sql->reorder.lastError();
         }
-        exec(QStringLiteral("COMMIT"));
+        if (!m_batch)
+            exec(QStringLiteral("COMMIT"));
     } catch (const QSqlError& e) {
-        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+        if (!m_batch)
+            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
         throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
     }
     for (size_t i = 0; i < m_rows.size(); ++i)
@@ -662,7 +747,7 @@ double ProfileTable::ordFor(size_t at)
 
 void ProfileTable::post()
 {
-    checkActive("保存记录");
+    checkWritable("保存记录");
     if (m_state == State::Browse)
         return;
     for (ProfileField f : {ProfileField::Depth, ProfileField::Velocity, ProfileField::Temp})
@@ -715,7 +800,7 @@ void ProfileTable::cancel()
 
 void ProfileTable::deleteRow()
 {
-    checkActive("删除记录");
+    checkWritable("删除记录");
     if (m_state == State::Insert) {
         cancel();   // deleting an unposted row just drops it
         return;

@@ -11,15 +11,19 @@
 class TableError : public std::runtime_error
 {
 public:
-    explicit TableError(const QString& message);
+    explicit TableError(const QString& message, bool readOnlyLegacy = false);
     QString message() const;
+    // A change refused because the open file is an old, read-only profile file.
+    bool isReadOnlyLegacy() const { return m_readOnlyLegacy; }
+private:
+    bool m_readOnlyLegacy = false;
 };
 
 // The table engine: one profile file (a SQLite database with one table of the
 // seven profile fields plus a hidden row-order column) behind a cursor with
 // the operations and notifications of a dataset component.
 //
-// All rows are cached in memory on open; every post, insert and delete goes to
+// Old Paradox profile files open read-only. All rows are cached in memory on open; every post, insert and delete goes to
 // the file at once and is committed before the call returns, so a crash loses
 // at most the row being edited. The file is held exclusively while open.
 class ProfileTable : public QObject
@@ -39,6 +43,9 @@ public:
     bool isActive() const { return m_state != State::Inactive; }
     bool exists() const;         // open, or a file of the table name exists
     void createTable();          // empty profile file, replacing one of that name; throws
+    // An old client's Paradox file is opened read-only: every change throws a
+    // TableError with isReadOnlyLegacy(); the view and the walks work.
+    bool isReadOnly() const { return m_readOnly; }
 
     // The view: only rows with fnFiltOk true while filtered ("fnFiltOk=1").
     void setFiltered(bool on);   // on an open table goes to the first visible row
@@ -75,6 +82,13 @@ public:
     const ProfileRow& visibleRow(int i) const;
     std::vector<ProfileRow> visibleRows() const;
 
+    // Posts between these two are committed together at commitBatch (close
+    // commits too): for passes that rewrite every row, where a crash loses
+    // only work that is redone anyway. Outside a batch every post commits.
+    void beginBatch();
+    void commitBatch();
+    bool inBatch() const { return m_batch; }
+
     void disableControls();
     void enableControls();
     bool controlsDisabled() const { return m_disableCount > 0; }
@@ -100,11 +114,13 @@ private:
     struct Stored { qint64 rowid; double ord; ProfileRow row; };
     struct Statements;
     void openDatabase();
+    void openSqlite();
     void closeDatabase();
     void loadRows();
     void exec(const QString& sql);
     double ordFor(size_t storedIndex);
     void renumber();
+    void checkWritable(const char* what) const;
     void rebuildView();
     void checkActive(const char* what) const;
     void postPending();
@@ -125,6 +141,8 @@ private:
     ProfileRow m_buffer;             // edit / insert buffer
     int m_insertAt = -1;             // view position of an inserted row
     int m_disableCount = 0;
-    size_t m_insertStored = 0;       // stored index the inserted row takes
+    size_t m_insertStored = 0;
+    bool m_batch = false;
+    bool m_readOnly = false;         // an old Paradox file, read into memory       // stored index the inserted row takes
     std::unique_ptr<Statements> m_sql;
 };

@@ -1,10 +1,13 @@
+#include "ParadoxWriter.h"
 #include "TestDir.h"
 #include "data/ProfileTable.h"
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -202,6 +205,25 @@ TEST_F(ProfileTableTest, EditNotifiesOnceAndMovesPostTheEdit)
     EXPECT_EQ(table.visibleRow(0).discrip->size(), 255);
 }
 
+TEST_F(ProfileTableTest, BatchedPostsAreCommittedTogether)
+{
+    for (double d : {1.0, 2.0, 3.0})
+        appendRow(table, sample(d));
+    table.beginBatch();
+    for (table.first(); !table.eof(); table.next())
+        table.setField(ProfileField::FiltOk, true);
+    table.commitBatch();
+    table.beginBatch();
+    table.first();
+    table.setField(ProfileField::Depth, 0.5);
+    table.post();
+    table.close();   // commits an open batch
+    table.open();
+    EXPECT_EQ(depths(table), (std::vector<double>{0.5, 2.0, 3.0}));
+    table.setFiltered(true);
+    EXPECT_EQ(table.recordCount(), 3);
+}
+
 TEST_F(ProfileTableTest, SecondOpenOfAHeldFileIsRefused)
 {
     appendRow(table, sample(1.0));
@@ -297,6 +319,50 @@ TEST(ProfileTableFiles, CreateReplacesAFileAndFailsWhereNoFileCanBe)
         EXPECT_THROW(u.createTable(), TableError) << bad.toStdString();
         EXPECT_FALSE(u.isActive());
     }
+}
+
+TEST(ProfileTableFiles, OldParadoxFileOpensReadOnlyAndStaysUntouched)
+{
+    TestDir dir;
+    const QString p = dir.file("old.db");
+    std::vector<ProfileRow> rows{sample(0.5, true), sample(1.0, false), sample(1.5, true)};
+    rows[0].status = 64;
+    rows[0].discrip = QStringLiteral("平均声速(0.50米起算)");
+    QString error;
+    ASSERT_TRUE(writeParadoxTable(p, rows, &error)) << error.toStdString();
+    const QByteArray before = TestDir::readAll(p);
+    ProfileTable t;
+    t.setTableName(p);
+    t.open();
+    EXPECT_TRUE(t.isReadOnly());
+    EXPECT_EQ(t.visibleRows(), rows);
+    t.setFiltered(true);   // the view is no change to the file
+    EXPECT_EQ(depths(t), (std::vector<double>{0.5, 1.5}));
+    t.next();
+    EXPECT_EQ(t.recNo(), 2);
+    const std::function<void()> changes[] = {
+        [&] { t.append(); },
+        [&] { t.insert(); },
+        [&] { t.edit(); },
+        [&] { t.setField(ProfileField::Depth, 2.0); },
+        [&] { t.setRow(sample(2.0)); },
+        [&] { t.post(); },
+        [&] { t.deleteRow(); },
+        [&] { t.beginBatch(); },
+    };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        try {
+            changes[i]();
+            ADD_FAILURE() << "change " << i << " accepted";
+        } catch (const TableError& e) {
+            EXPECT_TRUE(e.isReadOnlyLegacy()) << i;
+        }
+        EXPECT_EQ(t.state(), ProfileTable::State::Browse) << i;
+    }
+    t.close();
+    EXPECT_FALSE(t.isReadOnly());
+    EXPECT_EQ(TestDir::readAll(p), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.db"});
 }
 
 // A recording process killed at a random moment keeps every row it reported posted.
