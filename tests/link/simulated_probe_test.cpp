@@ -1,5 +1,8 @@
 #include "link/MsClock.h"
+#include "link/ExchangeDumpFile.h"
 #include "link/SimulatedProbe.h"
+#include "TestDir.h"
+#include <QFile>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
@@ -301,6 +304,116 @@ TEST(SimulatedProbe, ClearingTakesTheAnnouncedTimeThenEmptiesTheMemory)
         EXPECT_NEAR(double(b.clock.now() - t), erase, 5);
         EXPECT_TRUE(b.probe.recordings().empty());
         EXPECT_EQ(b.probe.memoryUsed(), 64);
+    }
+}
+
+TEST(SimulatedProbe, SetClockEchoesEachByteAndRepliesWithTheNewTime)
+{
+    Bench b;
+    b.probe.setClock(QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
+    ASSERT_EQ(b.handshake('D'), 'D');
+    // 2026-12-13 is a Sunday: weekday 0
+    const uint8_t bytes[7] = {0x26, 0x12, 0x00, 0x13, 0x23, 0x59, 0x58};
+    for (uint8_t v : bytes) {
+        b.send(v);
+        EXPECT_EQ(b.next(1000), v);
+    }
+    const QByteArray reply = b.take(10, 100);
+    ASSERT_EQ(reply.size(), 10);
+    EXPECT_TRUE(checksumOk(reply));
+    EXPECT_EQ(reply.mid(1, 8), QByteArray(reinterpret_cast<const char*>(bytes), 7) + '\0');
+    b.clock.advance(3000);
+    EXPECT_EQ(b.probe.probeTime().toString("yyyy-MM-dd hh:mm:ss"), "2026-12-14 00:00:01");
+}
+
+TEST(SimulatedProbe, UploadSendsMarkerHeaderAndRecordsPerRecording)
+{
+    struct Case { const char* name; SimulatedProbe::Faults faults; int firstMarker; bool firstHeader; };
+    SimulatedProbe::Faults before;
+    before.recordBeforeHeader = true;
+    SimulatedProbe::Faults missing;
+    missing.missingHeader = true;
+    const Case cases[] = {{"sound", {}, 0, true}, {"record first", before, 1, true}, {"no header", missing, 0, false}};
+    for (const Case& c : cases) {
+        Bench b;
+        b.probe.setFaults(c.faults);
+        const auto recs = b.probe.recordings();
+        ASSERT_EQ(b.handshake('I'), 'I');
+        const std::vector<QByteArray> frames = b.frames(100);
+        size_t total = 1 + c.firstMarker - (c.firstHeader ? 0 : 1);
+        for (const auto& r : recs)
+            total += 2 + r.samples.size();
+        ASSERT_EQ(frames.size(), total) << c.name;
+        for (const QByteArray& f : frames)
+            ASSERT_TRUE(checksumOk(f)) << c.name;
+        size_t i = c.firstMarker;
+        int lastPosition = -1, lowBattery = 0, empty = 0;
+        for (size_t k = 0; k < recs.size(); ++k) {
+            EXPECT_EQ(word(frames[i], 1) + word(frames[i], 3), 0) << c.name << " marker " << k;
+            ++i;
+            if (k > 0 || c.firstHeader) {
+                EXPECT_EQ(uint8_t(frames[i][1]), recs[k].number);
+                EXPECT_EQ(word(frames[i], 7), recs[k].surfacePressure);
+                ++i;
+            }
+            for (const auto& s : recs[k].samples) {
+                const QByteArray& f = frames[i++];
+                EXPECT_EQ(word(f, 1), s.sv);
+                EXPECT_EQ(word(f, 3), s.pressure);
+                EXPECT_GE(uint8_t(f[7]), lastPosition);
+                lastPosition = uint8_t(f[7]);
+                lowBattery += uint8_t(f[8]) == 1;
+                empty += uint8_t(f[8]) == 0xFF;
+            }
+        }
+        EXPECT_EQ(word(frames.back(), 1), 0xFFFF);
+        EXPECT_GT(lowBattery, 0);
+        EXPECT_GT(empty, 0);
+        EXPECT_GT(lastPosition, 0);
+    }
+}
+
+TEST(SimulatedProbe, ReplyFaultsCutOrSpoilTheChosenFrame)
+{
+    Bench b;
+    SimulatedProbe::Faults f;
+    f.badChecksum = {'G', 1};
+    f.stopAfter = {'G', 2};
+    b.probe.setFaults(f);
+    ASSERT_EQ(b.handshake('G'), 'G');
+    const std::vector<QByteArray> frames = b.frames(3000);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_TRUE(checksumOk(frames[0]));
+    EXPECT_FALSE(checksumOk(frames[1]));
+}
+
+TEST(SimulatedProbe, FullMemoryFillsEveryUnit)
+{
+    Bench b;
+    b.probe.setRecordings(SimulatedProbe::fullMemory(b.probe.calibration()));
+    EXPECT_EQ(b.probe.memoryUsed(), 32704 + 64);
+}
+
+TEST(SimulatedProbe, DumpRecordsBothDirections)
+{
+    TestDir dir;
+    const QString path = dir.path() + "/x.dump";
+    Bench b;
+    {
+        ExchangeDumpFile file(path);
+        DumpingPort port(b.probe, file);
+        port.setPower(1);
+        ASSERT_TRUE(port.waitForInput(200));
+        EXPECT_EQ(port.getByte(), 0xAA);
+        char rest[2];
+        b.clock.advance(3);
+        ASSERT_EQ(port.read(rest, 2), 2);
+        port.setTransmit(1);
+        port.putByte('$');
+        QFile in(path);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        const QByteArray want = "< aa\n< " + QByteArray(rest, 1).toHex() + "\n< " + QByteArray(rest + 1, 1).toHex() + "\n> 24\n";
+        EXPECT_EQ(in.readAll(), want);
     }
 }
 
