@@ -35,6 +35,8 @@ QFont timesNewRoman(double pt)
     return reportFont({"Times New Roman", "Liberation Serif", "DejaVu Serif"}, pt);
 }
 
+// Not a QString: the report may be painted before this file's statics exist.
+constexpr QLatin1String kTitle("Sound Velocity Data  Report");
 constexpr double kNoteRight = 182.6;
 constexpr double kNoteTop = 6.0;
 constexpr double kScreenPx = 25.4 / 96.0;   // one screen pixel of the design, in mm
@@ -72,16 +74,27 @@ ReportPainter::ReportPainter(const std::vector<ProfileRow>& rows, QString note,
 {
 }
 
+QRectF ReportPainter::noteRect(QPaintDevice* device) const
+{
+    const double k = device->logicalDpiY() / 25.4;
+    const QFontMetricsF title(arial(16, true), device);
+    const QFontMetricsF note(arial(11), device);
+    const double titleRight = 53.7 + title.horizontalAdvance(kTitle) / k / 2;
+    const double oneLine = note.horizontalAdvance(m_note) / k + 1.0;
+    if (oneLine <= kNoteRight - titleRight - 2.0)
+        return QRectF(kNoteRight - oneLine, kNoteTop, oneLine, note.height() / k);
+    // Too long to sit beside the title: it wraps below it across the width
+    // up to its right edge, and the header band stretches to hold it.
+    const double top = 3.0 + title.height() / k;
+    const QRectF box = note.boundingRect(QRectF(0, 0, kNoteRight * k, 1e6),
+                                         Qt::AlignRight | Qt::TextWordWrap, m_note);
+    return QRectF(0, top, kNoteRight, box.height() / k);
+}
+
 ReportGeometry ReportPainter::geometry(QPaintDevice* device) const
 {
     ReportGeometry g;
-    // A note too long for one line wraps leftward of its right edge and
-    // stretches the header band, as the band's stretch allows.
-    const double pxPerMm = device->logicalDpiY() / 25.4;
-    const QFontMetricsF fm(arial(11), device);
-    const QRectF box = fm.boundingRect(QRectF(0, 0, kNoteRight * pxPerMm, 1e6),
-                                       Qt::AlignRight | Qt::TextWordWrap, m_note);
-    g.header = std::max(g.header, kNoteTop + box.height() / pxPerMm + 1.0);
+    g.header = std::max(g.header, noteRect(device).bottom() + 1.0);
     return g;
 }
 
@@ -115,9 +128,10 @@ void ReportPainter::paintPage(QPainter& p, const ReportGeometry& g, const Report
         drawLabel(p, k, f, x, top, align, s);
     };
 
-    text(arial(16, true), 53.7, 3.0, Qt::AlignHCenter, QStringLiteral("Sound Velocity Data  Report"));
+    text(arial(16, true), 53.7, 3.0, Qt::AlignHCenter, kTitle);
     p.setFont(arial(11));
-    p.drawText(QRectF(0, kNoteTop * k, kNoteRight * k, (g.header - kNoteTop) * k),
+    const QRectF note = noteRect(p.device());
+    p.drawText(QRectF(note.left() * k, note.top() * k, note.width() * k, note.height() * k + 1),
                Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap, m_note);
 
     for (size_t c = 0; c < page.columns.size(); ++c)
@@ -170,7 +184,7 @@ bool renderReportPdf(const QString& path, const std::vector<ProfileRow>& rows,
     {
         QPdfWriter pdf(file.device());
         pdf.setResolution(600);
-        pdf.setTitle(QStringLiteral("Sound Velocity Data  Report"));
+        pdf.setTitle(kTitle);
         ReportPainter painter(rows, note, velocityTitle, outputFormat);
         QString why;
         if (!painter.paint(&pdf, &why))

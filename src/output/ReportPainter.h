@@ -33,6 +33,7 @@ public:
     bool paint(QPagedPaintDevice* device, QString* error);
 
 private:
+    QRectF noteRect(QPaintDevice* device) const;   // mm from the painter's origin
     void paintPage(QPainter& p, const ReportGeometry& g, const ReportPage& page) const;
     void paintColumn(QPainter& p, const ReportGeometry& g, int column,
                      const ColumnRows& rows) const;

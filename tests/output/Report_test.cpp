@@ -57,6 +57,16 @@ int renderInChild(const QString& path, int rows)
     return child.exitCode();
 }
 
+// The text of one page, through poppler's pdftotext.
+QString pageText(const QString& pdf, int page)
+{
+    QProcess tool;
+    const QString n = QString::number(page);
+    tool.start("pdftotext", {"-f", n, "-l", n, "-layout", pdf, "-"});
+    tool.waitForFinished(60000);
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
 }  // namespace
 
 TEST(ReportLayout, RowsFlowDownThreeColumnsThenOntoTheNextPage)
@@ -120,5 +130,21 @@ TEST(Report, PdfOfASmallAndALargeReport)
         EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF")) << c.rows;
         EXPECT_TRUE(pdf.contains(c.pageCount)) << c.rows;
     }
+    // Depth of row i is 0.5 (i + 1): the 300-row report ends with rows 271 to 300.
+    struct Page { int rows; int page; QStringList texts; };
+    const Page pages[] = {
+        // 长 and 口 come back from the embedded CJK font as their Kangxi-radical twins.
+        {3, 1, {"Sound Velocity Data Report", "S3站(09-3-7 14:05)", "Dep.", "平均声速",
+                "Temp.", "0.50", "1.50", "14.98", "Print Date：" + QDate::currentDate().toString("yyyy-MM-dd"),
+                "Page.1"}},
+        {300, 1, {"0.50", "22.50", "23.00", "67.50", "Page.1"}},
+        {300, 3, {"135.50", "150.00", "Page.3"}},
+    };
+    for (const Page& p : pages) {
+        const QString text = pageText(dir.file(QString("report%1.pdf").arg(p.rows)), p.page);
+        for (const QString& t : p.texts)
+            EXPECT_TRUE(text.contains(t)) << p.rows << " rows, page " << p.page << ": " << t.toStdString();
+    }
+    EXPECT_FALSE(pageText(dir.file("report300.pdf"), 3).contains("150.50"));
     EXPECT_NE(renderInChild(dir.file("no/such/dir/report.pdf"), 3), 0);
 }
