@@ -94,6 +94,16 @@ Frame expectedClockFrame(const QString& digits)
     return e;
 }
 
+bool clockReplyMatches(Frame reply, const Frame& e)
+{
+    // A probe that keeps one year digit answers without the tens.
+    if (reply[1] < 0x10) {
+        reply[1] = static_cast<uint8_t>(reply[1] + (e[1] & 0xF0));
+        reply[9] = static_cast<uint8_t>(reply[9] + (e[1] & 0xF0));
+    }
+    return reply == e;
+}
+
 ClockSetResult setClock(SerialPort& port, ProbeProtocol& protocol, const QDateTime& now)
 {
     ClockSetResult r;
@@ -121,12 +131,7 @@ ClockSetResult setClock(SerialPort& port, ProbeProtocol& protocol, const QDateTi
     if (got != 10) {
         error = true;
     } else {
-        // A probe that keeps one year digit answers without the tens.
-        if (reply[1] < 0x10) {
-            reply[1] = static_cast<uint8_t>(reply[1] + (e[1] & 0xF0));
-            reply[9] = static_cast<uint8_t>(reply[9] + (e[1] & 0xF0));
-        }
-        error = error || reply != e;
+        error = error || !clockReplyMatches(reply, e);
     }
     r.ok = !error;
     r.message = error ? kWriteError : kWriteOk;

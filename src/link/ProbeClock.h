@@ -25,6 +25,9 @@ ClockReadResult readClock(SerialPort& port, ProbeProtocol& protocol, const QDate
 QString clockDigits(const QDateTime& now);
 // The clock frame the probe answers a setting with.
 Frame expectedClockFrame(const QString& digits);
+// The reply to a setting against the expected frame; a year byte below 0x10
+// (a probe that keeps one year digit) is completed from the expected one.
+bool clockReplyMatches(Frame reply, const Frame& expected);
 
 struct ClockSetResult
 {

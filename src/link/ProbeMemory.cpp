@@ -144,8 +144,11 @@ ListingResult listRecordings(SerialPort& port, ProbeProtocol& protocol,
             end = f;
             break;
         }
+        // Numbers are 0..31 and each names one recording: a number seen before
+        // means the probe went back to its live stream (a probe without G).
         const auto entry = directoryEntry(*f);
-        if (!entry)
+        if (!entry || std::any_of(r.entries.begin(), r.entries.end(),
+                                  [&](const DirectoryEntry& e) { return e.number == entry->number; }))
             break;
         r.entries.push_back(*entry);
         if (onEntry)
