@@ -16,7 +16,8 @@ QString reportVelocityTitle(const std::vector<ProfileRow>& rows);
 
 // Paints the three-column A4 report of `rows` (the rows the table shows, in
 // table order) onto a paged device: a QPrinter for printing and preview, a
-// QPdfWriter for a file. Needs a QGuiApplication (fonts).
+// QPdfWriter for a file. Needs a QGuiApplication (fonts). `rows` must outlive
+// the painter: it is read, not copied.
 class ReportPainter
 {
 public:
