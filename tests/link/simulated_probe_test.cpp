@@ -244,6 +244,26 @@ TEST(SimulatedProbe, BytesSentWithTransmitOffNeverArrive)
     EXPECT_TRUE(b.probe.received().empty());
 }
 
+TEST(SimulatedProbe, StreamByteFaultsBreakExactlyOneFrame)
+{
+    struct Case { const char* name; bool lose; int64_t index; int length; };
+    const Case cases[] = {{"lost", true, 13, 19}, {"garbled", false, 13, 20}};
+    for (const Case& c : cases) {
+        Bench b;
+        SimulatedProbe::Faults f;
+        (c.lose ? f.loseByte : f.garbleByte) = {0, c.index};
+        b.probe.setFaults(f);
+        b.probe.setPower(1);
+        b.clock.advance(50 + 100 * 3 - 50);   // three frames, 100 ms apart
+        QByteArray s(b.probe.inputCount(), '\0');
+        b.probe.read(s.data(), s.size());
+        ASSERT_EQ(s.size(), 30 - (c.lose ? 1 : 0)) << c.name;
+        EXPECT_TRUE(checksumOk(s.left(10))) << c.name;
+        EXPECT_FALSE(checksumOk(s.mid(10, 10))) << c.name;
+        EXPECT_TRUE(checksumOk(s.mid(c.length, 10))) << c.name;
+    }
+}
+
 TEST(SimulatedProbe, CalibrationLineCarriesTheProbesCoefficients)
 {
     Bench b;
