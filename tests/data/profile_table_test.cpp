@@ -365,7 +365,8 @@ TEST(ProfileTableFiles, OldParadoxFileOpensReadOnlyAndStaysUntouched)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.db"});
 }
 
-// A recording process killed at a random moment keeps every row it reported posted.
+// A recording process holds its file against others and, killed at a random
+// moment, keeps every row it reported posted.
 TEST(ProfileTableFiles, KilledRecorderKeepsEveryPostedRow)
 {
     TestDir dir;
@@ -384,10 +385,11 @@ TEST(ProfileTableFiles, KilledRecorderKeepsEveryPostedRow)
         }
     }
     ASSERT_GE(reported, 300) << child.readAllStandardError().toStdString();
-    child.kill();   // SIGKILL: no chance to close the file
-    child.waitForFinished();
     ProfileTable t;
     t.setTableName(p);
+    EXPECT_THROW(t.open(), TableError);   // held by the recording process
+    child.kill();   // SIGKILL: no chance to close the file
+    child.waitForFinished();
     t.open();
     ASSERT_GE(t.recordCount(), reported);
     for (int i = 0; i < reported; ++i)

@@ -1,0 +1,154 @@
+// Table engine speed: opening a long cast, committed posts, whole-profile walks.
+#include "data/ProfileTable.h"
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kLongCast = 100000;
+
+QTemporaryDir& benchDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+ProfileRow sample(int i)
+{
+    ProfileRow r;
+    r.dt = QDateTime(QDate(2024, 3, 5), QTime(10, 0)).addMSecs(qint64(i) * 100);
+    r.depth = i * 0.01;
+    r.velocity = 1480.0 + i * 0.001;
+    r.temp = 15.0 - i * 0.0001;
+    r.status = 0;
+    return r;
+}
+
+// A 100,000-row profile file, filled in one transaction (a recording would
+// take one committed post per row).
+QString longCast()
+{
+    static const QString path = [] {
+        const QString p = benchDir().filePath("long.db");
+        {
+            ProfileTable t;
+            t.setTableName(p);
+            t.createTable();
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fill");
+            db.setDatabaseName(p);
+            db.open();
+            QSqlQuery q(db);
+            q.exec("BEGIN");
+            q.prepare("INSERT INTO profile VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+            for (int i = 0; i < kLongCast; ++i) {
+                const ProfileRow r = sample(i);
+                q.addBindValue(r.dt->toString("yyyy-MM-dd HH:mm:ss.zzz"));
+                q.addBindValue(*r.depth);
+                q.addBindValue(*r.velocity);
+                q.addBindValue(*r.temp);
+                q.addBindValue(*r.status);
+                q.addBindValue(QString());
+                q.addBindValue(i % 2);
+                q.addBindValue(double(i + 1));
+                q.exec();
+            }
+            QSqlQuery(db).exec("COMMIT");
+        }
+        QSqlDatabase::removeDatabase("fill");
+        return p;
+    }();
+    return path;
+}
+
+void BM_OpenLongCast(benchmark::State& state)
+{
+    ProfileTable t;
+    t.setTableName(longCast());
+    for (auto _ : state) {
+        t.open();
+        benchmark::DoNotOptimize(t.recordCount());
+        t.close();
+    }
+    state.SetItemsProcessed(state.iterations() * kLongCast);
+}
+BENCHMARK(BM_OpenLongCast)->Unit(benchmark::kMillisecond);
+
+void BM_AppendPost(benchmark::State& state)
+{
+    ProfileTable t;
+    t.setTableName(benchDir().filePath("append.db"));
+    t.createTable();
+    int i = 0;
+    for (auto _ : state) {
+        t.append();
+        t.setRow(sample(i++));
+        t.post();
+    }
+    state.SetItemsProcessed(state.iterations());   // rows committed per second
+}
+BENCHMARK(BM_AppendPost)->Unit(benchmark::kMicrosecond);
+
+void BM_EditPost(benchmark::State& state)
+{
+    ProfileTable t;
+    t.setTableName(longCast());
+    t.open();
+    for (auto _ : state) {
+        t.setField(ProfileField::FiltOk, true);
+        t.post();
+        if (t.recNo() == t.recordCount())
+            t.first();
+        else
+            t.next();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_EditPost)->Unit(benchmark::kMicrosecond);
+
+// The depth-layer pass: every row edited and posted inside one batch.
+void BM_MarkPassBatched(benchmark::State& state)
+{
+    ProfileTable t;
+    t.setTableName(longCast());
+    t.open();
+    for (auto _ : state) {
+        t.beginBatch();
+        for (t.first(); !t.eof(); t.next())
+            t.setField(ProfileField::FiltOk, t.recNo() % 3 == 0);
+        t.post();
+        t.commitBatch();
+    }
+    state.SetItemsProcessed(state.iterations() * kLongCast);
+}
+BENCHMARK(BM_MarkPassBatched)->Unit(benchmark::kMillisecond);
+
+void BM_WalkLongCast(benchmark::State& state)
+{
+    ProfileTable t;
+    t.setTableName(longCast());
+    t.open();
+    for (auto _ : state) {
+        double sum = 0;
+        for (t.first(); !t.eof(); t.next())
+            sum += *t.current().depth;
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kLongCast);
+}
+BENCHMARK(BM_WalkLongCast)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
