@@ -121,7 +121,12 @@ ProfileTable::ProfileTable(QObject* parent) : QObject(parent)
     m_connection = QStringLiteral("ProfileTable-%1").arg(++counter);
 }
 
-ProfileTable::~ProfileTable() { closeDatabase(); }
+ProfileTable::~ProfileTable()
+{
+    if (m_batch)
+        QSqlQuery(m_db).exec(QStringLiteral("COMMIT"));   // batched posts are kept
+    closeDatabase();
+}
 
 void ProfileTable::setTableName(const QString& path)
 {

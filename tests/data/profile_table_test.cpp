@@ -222,6 +222,17 @@ TEST_F(ProfileTableTest, BatchedPostsAreCommittedTogether)
     EXPECT_EQ(depths(table), (std::vector<double>{0.5, 2.0, 3.0}));
     table.setFiltered(true);
     EXPECT_EQ(table.recordCount(), 3);
+    {
+        ProfileTable other;   // a table destroyed inside a batch keeps it too
+        table.close();
+        other.setTableName(path);
+        other.open();
+        other.beginBatch();
+        other.setField(ProfileField::Temp, 9.5);
+        other.post();
+    }
+    table.open();
+    EXPECT_EQ(*table.visibleRow(0).temp, 9.5);
 }
 
 TEST_F(ProfileTableTest, SecondOpenOfAHeldFileIsRefused)
