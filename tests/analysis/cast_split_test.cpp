@@ -110,6 +110,14 @@ TEST(SeriesPoint, AddSortedPlacesAfterEqualDepthsAndSortMatchesIt)
     ASSERT_EQ(sorted.size(), inserted.size());
     for (std::size_t i = 0; i < sorted.size(); ++i)
         EXPECT_EQ(sorted[i].y, inserted[i].y) << i;
+
+    // Negative depths, and -0 equal to +0 so table order holds between them.
+    Series mixed = {{1.0, 1.0}, {-2.0, 2.0}, {-0.0, 3.0}, {0.0, 4.0}, {-0.0, 5.0}, {-3.0, 6.0}};
+    sortByX(mixed);
+    std::vector<double> order;
+    for (const SeriesPoint& p : mixed)
+        order.push_back(p.y);
+    EXPECT_EQ(order, (std::vector<double>{6.0, 2.0, 3.0, 4.0, 5.0, 1.0}));
 }
 
 } // namespace
