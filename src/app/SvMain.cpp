@@ -5,6 +5,8 @@
 #include "app/UpDown.h"
 #include "data/ProfileTable.h"
 #include "data/ProfileTableModel.h"
+#include "link/FrameReceiver.h"
+#include "link/LiveRecording.h"
 #include "link/MsClock.h"
 #include "link/PortFactory.h"
 #include "link/ProbeProtocol.h"
@@ -78,8 +80,11 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
 
     createLiveState();
     bindEvents();
+    // Pages shown or hidden while the window is built are no page change of the user's.
+    m_codeSetsPage = true;
     loadSettings();
     FormCreate();
+    m_codeSetsPage = false;
 }
 
 TSvMain::~TSvMain()
@@ -97,9 +102,10 @@ void TSvMain::FormCreate()
 void TSvMain::setActivePage(QWidget* page)
 {
     // Pages chosen by the program do not run the page-change handler.
+    const bool before = m_codeSetsPage;
     m_codeSetsPage = true;
     PgCtrl->setCurrentWidget(page);
-    m_codeSetsPage = false;
+    m_codeSetsPage = before;
 }
 
 void TSvMain::FormResize()

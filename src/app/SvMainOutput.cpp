@@ -136,8 +136,24 @@ void TSvMain::PMSaveClick(QObject* sender)
         name += ".db";
     Path = QFileInfo(name).absolutePath() + "/";
 
+    // The open profile is held by the window: close it to judge it, and bring
+    // it back when it may not be replaced.
+    const QString previous = svTable->tableName();
+    const bool wasFiltered = svTable->filtered();
+    const bool targetIsOpen = svTable->isActive()
+                              && QFileInfo(name).absoluteFilePath() == QFileInfo(previous).absoluteFilePath();
+    if (targetIsOpen)
+        svTable->close();
     QString reason;
     if (!mayOverwrite(name, &reason)) {
+        if (targetIsOpen) {
+            try {
+                svTable->open();
+                svTable->setFiltered(wasFiltered);
+            } catch (const TableError& e) {
+                m_prompts->error(e.message());
+            }
+        }
         m_prompts->message(reason);
         return;
     }
@@ -145,7 +161,6 @@ void TSvMain::PMSaveClick(QObject* sender)
         average ? averageProfileRows(points, temps, mergedCount, Draught, FileDate)
                 : mergedProfileRows(points, temps, FileDate, FileDescription);
 
-    const QString previous = svTable->tableName();
     svTable->close();
     QString error;
     if (!saveProfileFile(name, rows, &error)) {

@@ -148,8 +148,19 @@ void TSvMain::ChBoxFilterClick()
             depths.reserve(svTable->recordCount());
             for (int i = 0; i < svTable->recordCount(); ++i)
                 depths.push_back(svTable->visibleRow(i).depth.value_or(std::nan("")));
-            if (!depths.empty())
-                svTable->writeMarks(markDepthLayers(depths, static_cast<float>(z)));
+            if (!depths.empty()) {
+                // Every row is written; the pass is redone whole if it is cut short,
+                // so one commit at the end serves.
+                const std::vector<bool> marks = markDepthLayers(depths, static_cast<float>(z));
+                svTable->beginBatch();
+                svTable->first();
+                for (std::size_t i = 0; i < marks.size() && !svTable->eof(); ++i) {
+                    svTable->setField(ProfileField::FiltOk, bool(marks[i]));
+                    svTable->post();
+                    svTable->next();
+                }
+                svTable->commitBatch();
+            }
             svTable->enableControls();
             showStatus(0, "完成");
             DBGrid->setFocus();

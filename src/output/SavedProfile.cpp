@@ -1,4 +1,5 @@
 #include "output/SavedProfile.h"
+#include "data/LegacyProfile.h"
 #include "data/ProfileTable.h"
 #include "output/AtomicFile.h"
 #include "settings/Format.h"
@@ -135,7 +136,17 @@ bool mayOverwrite(const QString& path, QString* reason)
     if (!QFileInfo::exists(path))
         return true;
     std::vector<ProfileRow> rows;
-    if (!readRows(path, &rows) || rows.empty())
+    if (!readRows(path, &rows)) {
+        // A profile file that cannot be read now is held by a program, perhaps
+        // one recording into it: never replace it.
+        if (ProfileTable::isProfileFile(path) || isLegacyProfileFile(path)) {
+            if (reason)
+                *reason = QDir::toNativeSeparators(path) + QStringLiteral(" 正在使用，不能被覆盖!");
+            return false;
+        }
+        return true;
+    }
+    if (rows.empty())
         return true;
     if (hasSavedShape(rows))
         return true;

@@ -4,7 +4,23 @@
 #include "app/SvMain.h"
 #include "link/MsClock.h"
 #include "link/SimulatedProbe.h"
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
 #include <memory>
 
 // A main window in a temporary directory, its settings file beside a fake

@@ -1,5 +1,6 @@
 // The probe's memory through the window, on the simulated probe and clock.
 #include "WindowFixture.h"
+#include "app/UpDown.h"
 #include "data/ProfileTable.h"
 #include "link/ProbeProtocol.h"
 #include <QDir>
