@@ -35,6 +35,13 @@ bool parseLine(const QString& line, double v[3])
     return true;
 }
 
+// A header names its columns; a first line starting with a number is data.
+bool isHeader(const QString& line)
+{
+    double v = 0;
+    return !fmt::parseFloat(line.section(QLatin1Char(','), 0, 0), &v);
+}
+
 // The value the live recording stores: that of its "0.00" text.
 double asRecorded(double v)
 {
@@ -87,8 +94,8 @@ int runImportCsv(const QStringList& args)
             continue;
         double v[3];
         if (!parseLine(line, v)) {
-            if (i == 0)
-                continue;   // the header line
+            if (i == 0 && isHeader(line))
+                continue;
             fail(QStringLiteral("%1:%2: not three numbers depth,velocity,temperature").arg(path).arg(i + 1));
         }
         ProfileRow r;

@@ -290,6 +290,7 @@ TEST_F(Cli, ConvertKeepsEveryRow)
 TEST_F(Cli, BadInputExitsTwoAndWritesNothing)
 {
     TestDir::writeAll(dir.file("bad.csv"), "depth,velocity,temperature\n1.0,1480,15\n2.0,abc,14\n");
+    TestDir::writeAll(dir.file("badfirst.csv"), "1.0,abc,15\n2.0,1480,14\n");
     save("few.db", withKind({row(1, 1480, 15), row(2, 1481, 14), row(1, 1480, 15)}, 0, "F"));
     const QString outFile = dir.file("out.any");
     struct Case { QStringList args; };
@@ -306,6 +307,7 @@ TEST_F(Cli, BadInputExitsTwoAndWritesNothing)
         {{"export", dir.file("raw.db"), "--format", "csv", "-o", outFile, "--bogus"}},
         {{"import-csv", dir.file("bad.csv"), "-o", outFile}},
         {{"import-csv", dir.file("missing.csv"), "-o", outFile}},
+        {{"import-csv", dir.file("badfirst.csv"), "-o", outFile}},
         {{"average", dir.file("raw.db"), "--from", "abc", "-o", outFile}},
         {{"average", dir.file("merged.db"), "--from", "5", "-o", outFile}},
         {{"average", dir.file("average.db"), "--from", "0.8", "-o", outFile}},
