@@ -1,10 +1,12 @@
 // The shell: construction, settings load and save, the port, page changes, clock.
 #include "app/SvMain.h"
 #include "app/ProfileChartView.h"
+#include "app/ProfileGrid.h"
 #include "app/Prompts.h"
 #include "app/UpDown.h"
 #include "data/ProfileTable.h"
 #include "data/ProfileTableModel.h"
+#include "link/ExchangeDumpFile.h"
 #include "link/FrameReceiver.h"
 #include "link/LiveRecording.h"
 #include "link/MsClock.h"
@@ -17,6 +19,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -240,6 +243,18 @@ void TSvMain::FormClose()
         m_prompts->error(error);
 }
 
+namespace {
+// A dumping port that owns the port it wraps.
+class OwningDumpingPort : public DumpingPort
+{
+public:
+    OwningDumpingPort(std::unique_ptr<SerialPort> inner, ExchangeDump& dump)
+        : DumpingPort(*inner, dump), m_inner(std::move(inner)) {}
+private:
+    std::unique_ptr<SerialPort> m_inner;
+};
+}  // namespace
+
 bool TSvMain::OpenSerialPort(int portNo)
 {
     if (m_port)
@@ -249,6 +264,15 @@ bool TSvMain::OpenSerialPort(int portNo)
         m_port = m_options.portFactory(portNo, device);
     else
         m_port = createPort(portNo, device, m_options.simulate, *m_clock);
+    if (m_port && !m_options.dumpFile.isEmpty()) {
+        if (!m_dump) {
+            m_dump = std::make_unique<ExchangeDumpFile>(m_options.dumpFile);
+            if (!m_dump->isOpen())
+                m_prompts->message("不能建立通讯记录文件：" + QDir::toNativeSeparators(m_options.dumpFile));
+        }
+        if (m_dump->isOpen())
+            m_port = std::make_unique<OwningDumpingPort>(std::move(m_port), *m_dump);
+    }
     if (!m_port || m_port->open() < 0) {
         m_prompts->message("打开串行口时出错！");
         return false;
@@ -368,6 +392,8 @@ void TSvMain::bindEvents()
     connect(svTable, &ProfileTable::afterEdit, this, &TSvMain::svTableAfterEdit);
     connect(UpDownZone, &UpDown::clicked, this, &TSvMain::UpDownZoneClick);
     // The grid and the description edit follow the table's current row and write through it.
+    GridModel->setBeforeReadOnlyEdit([this] { return ensureWritableProfile(); });
+    static_cast<ProfileGrid*>(DBGrid)->setBeforeEdit([this] { return ensureWritableProfile(); });
     connect(GridModel, &ProfileTableModel::editFailed, this, [this](const QString& m) { m_prompts->message(m); });
     connect(GridModel, &ProfileTableModel::currentRowChanged, this, [this](int row) {
         if (row >= 0 && DBGrid->currentIndex().row() != row)
@@ -390,9 +416,16 @@ void TSvMain::bindEvents()
         if (!svTable->isActive() || svTable->recordCount() == 0
             || DBEdit1->text() == svTable->current().discrip.value_or(QString()))
             return;
+        // Converting an old file moves the cursor, which refills the edit.
+        const QString text = DBEdit1->text();
+        if (!ensureWritableProfile()) {
+            DBEdit1->setText(svTable->current().discrip.value_or(QString()));
+            return;
+        }
         try {
-            svTable->setField(ProfileField::Discrip, DBEdit1->text());
+            svTable->setField(ProfileField::Discrip, text);
             svTable->post();
+            DBEdit1->setText(text);
         } catch (const TableError& e) {
             m_prompts->message(e.message());
         }

@@ -38,6 +38,8 @@ class UpDown;
 class FrameReceiver;
 class LiveRecording;
 class IniFile;
+class ExchangeDumpFile;
+enum class SurveyFormat;
 class ProfileChart;
 struct FrameResult;
 
@@ -143,6 +145,11 @@ public:
     bool ExportHypackVel(const QString& fileName);
     bool ExportAverageCsv(const QString& fileName);
     std::vector<ProfileRow> shownRows() const;        // the rows the table shows, in table order
+    bool ExportSurveyFormat(SurveyFormat format, const QString& fileName);
+    // An old, read-only profile file is converted before its rows change: a new
+    // file of the current format with every row, opened in its place. True when
+    // the open table may be changed (it was writable, or the conversion worked).
+    bool ensureWritableProfile();
 
     // ---- state (public so that tests can read it) ------------------------------
     int PortNo = 1;
@@ -301,7 +308,9 @@ private:
     void bindEvents();
     void loadSettings();
     void createLiveState();
-    bool writeExport(const QString& fileName, const std::function<QByteArray(const std::vector<ProfileRow>&)>& build);
+    // Builds the file from the shown rows (or sets the reason it cannot) and writes it whole.
+    using ExportBuilder = std::function<QByteArray(const std::vector<ProfileRow>&, QString* error)>;
+    bool writeExport(const QString& fileName, const ExportBuilder& build);
     std::function<void(class QPagedPaintDevice*)> reportPainter();
 
     SvMainOptions m_options;
@@ -309,6 +318,7 @@ private:
     MsClock* m_clock = nullptr;
     std::unique_ptr<Prompts> m_ownPrompts;
     Prompts* m_prompts = nullptr;
+    std::unique_ptr<ExchangeDumpFile> m_dump;   // before m_port: the port writes into it
     std::unique_ptr<SerialPort> m_port;
     std::unique_ptr<IniFile> m_ini;
     QString m_settingsPath;

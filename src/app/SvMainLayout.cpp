@@ -1,5 +1,6 @@
 // The window's controls at their places, captions and initial states.
 #include "app/SvMain.h"
+#include "app/ProfileGrid.h"
 #include "app/UpDown.h"
 #include "app/Artwork.h"
 #include "app/ProfileChartView.h"
@@ -281,7 +282,7 @@ void TSvMain::buildCablePage()
 void TSvMain::buildTablePage()
 {
     QWidget* p = TablePg;
-    DBGrid = place(new QTableView(p), 32, 0, 713, 289);
+    DBGrid = place(new ProfileGrid(p), 32, 0, 713, 289);
     DBGrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -8,6 +8,7 @@
 #include "output/Export.h"
 #include "output/ReportPainter.h"
 #include "output/SavedProfile.h"
+#include "output/SurveyFormats.h"
 #include "settings/Format.h"
 #include <QCheckBox>
 #include <QFileInfo>
@@ -41,6 +42,10 @@ void TSvMain::BtnExportClick()
     FileDialogRequest r;
     r.title = "导出文件";
     r.filter = exportFilter(ProfileKind);
+    // Average velocities are no sound-velocity profile for survey software:
+    // its formats are offered for the other kinds only.
+    if (ProfileKind != kKindAverage)
+        r.filter += surveyFormatFilter();
     r.initialDir = Path;
     const FileDialogResult chosen = m_prompts->saveFile(r);
     if (!chosen.accepted)
@@ -60,12 +65,59 @@ void TSvMain::BtnExportClick()
         ExportFileName = exportFileName(chosen.fileName, ".VEL");
         ExportHypackVel(ExportFileName);
         break;
+    case 3:
+    case 4:
+    case 5: {
+        const SurveyFormat format = chosen.filterIndex == 3   ? SurveyFormat::CarisSvp
+                                    : chosen.filterIndex == 4 ? SurveyFormat::KongsbergAsvp
+                                                              : SurveyFormat::HypackVelPosition;
+        ExportFileName = exportFileName(chosen.fileName, surveyFormatExtension(format).toUpper());
+        ExportSurveyFormat(format, ExportFileName);
+        break;
+    }
     default:
         break;
     }
 }
 
-bool TSvMain::writeExport(const QString& fileName, const std::function<QByteArray(const std::vector<ProfileRow>&)>& build)
+bool TSvMain::ExportSurveyFormat(SurveyFormat format, const QString& fileName)
+{
+    QString latitude = LoadedSettings.latitude;
+    QString longitude = LoadedSettings.longitude;
+    if (!m_prompts->position(&latitude, &longitude))
+        return false;
+    std::optional<GeoPosition> position;
+    if (!latitude.isEmpty() || !longitude.isEmpty()) {
+        position = parsePosition(latitude + ',' + longitude);
+        if (!position) {
+            m_prompts->message("测点位置格式错误：" + latitude + ", " + longitude
+                               + "\n请输入十进制度（22.5431）或度:分:秒（22:32:35.2），南纬、西经为负。");
+            return false;
+        }
+    }
+    // Remembered for the next export, and written to the settings file at close.
+    LoadedSettings.latitude = latitude;
+    LoadedSettings.longitude = longitude;
+    if (!FileDate.isValid()) {
+        m_prompts->message("数据文件的第一个记录没有时间，不能导出这种格式！");
+        return false;
+    }
+    if (!position && surveyFormatNeedsPosition(format)) {
+        m_prompts->message("这种格式需要测点位置，请输入纬度和经度！");
+        return false;
+    }
+    SurveyHeader header;
+    header.fileName = fileName;
+    header.date = FileDate;
+    header.position = position;
+    return writeExport(fileName, [format, &header](const std::vector<ProfileRow>& rows, QString* error) {
+        QByteArray bytes;
+        exportSurveyFormat(format, rows, header, &bytes, error);
+        return bytes;
+    });
+}
+
+bool TSvMain::writeExport(const QString& fileName, const ExportBuilder& build)
 {
     showStatus(0, "正在导出......");
     setBusy(true);
@@ -79,9 +131,10 @@ bool TSvMain::writeExport(const QString& fileName, const std::function<QByteArra
         m_prompts->error(e.message());
         return false;
     }
-    const QByteArray bytes = build(shownRows());
     QString error;
-    const bool ok = writeFileAtomically(fileName, bytes, &error);
+    const QByteArray bytes = build(shownRows(), &error);
+    // A layout that cannot be built writes nothing.
+    const bool ok = error.isEmpty() && writeFileAtomically(fileName, bytes, &error);
     setBusy(false);
     svTable->first();
     // A file that could not be written is reported, and no success is claimed.
@@ -96,12 +149,12 @@ bool TSvMain::writeExport(const QString& fileName, const std::function<QByteArra
 
 bool TSvMain::ExportCommaCsv(const QString& fileName)
 {
-    return writeExport(fileName, [this](const std::vector<ProfileRow>& rows) { return exportCommaCsv(rows, OutputFormat); });
+    return writeExport(fileName, [this](const std::vector<ProfileRow>& rows, QString*) { return exportCommaCsv(rows, OutputFormat); });
 }
 
 bool TSvMain::ExportHypackVel(const QString& fileName)
 {
-    return writeExport(fileName, [](const std::vector<ProfileRow>& rows) { return exportHypackVel(rows); });
+    return writeExport(fileName, [](const std::vector<ProfileRow>& rows, QString*) { return exportHypackVel(rows); });
 }
 
 bool TSvMain::ExportAverageCsv(const QString& fileName)
@@ -110,7 +163,7 @@ bool TSvMain::ExportAverageCsv(const QString& fileName)
     // The export goes on without a confirmation: the interval then stays 0.
     if (!m_prompts->oneValue("计算平均声速", "请输入声速间隔（米/秒）：", "0", &interval))
         interval = 0.0f;
-    return writeExport(fileName, [this, interval](const std::vector<ProfileRow>& rows) {
+    return writeExport(fileName, [this, interval](const std::vector<ProfileRow>& rows, QString*) {
         return exportAverageCsv(rows, OutputFormat, interval);
     });
 }

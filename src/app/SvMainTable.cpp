@@ -5,8 +5,10 @@
 #include "data/DepthLayer.h"
 #include "data/ProfileFile.h"
 #include "data/ProfileTable.h"
+#include "output/SavedProfile.h"
 #include "settings/Format.h"
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +115,75 @@ void TSvMain::ResetChart()
     PMSaveAv->setEnabled(false);
 }
 
+bool TSvMain::ensureWritableProfile()
+{
+    if (!svTable->isActive() || !svTable->isReadOnly())
+        return true;
+    const QString oldPath = svTable->tableName();
+    const QFileInfo old(oldPath);
+    FileDialogRequest r;
+    r.title = "旧格式数据文件只能查看，修改前请另存为新格式文件";
+    r.filter = "数据库文件(*.db)|*.DB";
+    r.defaultExt = "db";
+    r.initialDir = old.absolutePath();
+    r.fileName = old.absolutePath() + "/" + old.completeBaseName() + "-new."
+                 + (old.suffix().isEmpty() ? QStringLiteral("db") : old.suffix());
+    const FileDialogResult chosen = m_prompts->saveFile(r);
+    if (!chosen.accepted)
+        return false;
+    QString name = chosen.fileName;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += ".db";
+    QString reason;
+    if (!mayOverwrite(name, &reason)) {   // the old file itself among them
+        m_prompts->message(reason);
+        return false;
+    }
+
+    // Every row in stored order, marks and all; the view and the row come back after.
+    const bool wasFiltered = svTable->filtered();
+    const int recNo = svTable->recNo();
+    svTable->setFiltered(false);
+    const std::vector<ProfileRow> rows = svTable->visibleRows();
+    setBusy(true);
+    showStatus(0, "正在转换......");
+    QString error;
+    if (!saveProfileFile(name, rows, &error)) {
+        svTable->setFiltered(wasFiltered);
+        svTable->moveTo(recNo);
+        setBusy(false);
+        showStatus(0, QString());
+        m_prompts->message("建立数据文件时错误！\n" + error);
+        return false;
+    }
+    try {
+        svTable->close();
+        svTable->setTableName(name);
+        svTable->open();
+        svTable->setFiltered(wasFiltered);
+        svTable->moveTo(recNo);
+    } catch (const TableError& e) {
+        // The new file is written but will not open: the old one is shown again.
+        try {
+            svTable->close();
+            svTable->setTableName(oldPath);
+            svTable->open();
+            svTable->setFiltered(wasFiltered);
+            svTable->moveTo(recNo);
+        } catch (const TableError&) {
+        }
+        setBusy(false);
+        showStatus(0, QString());
+        m_prompts->error(e.message());
+        return false;
+    }
+    Path = QFileInfo(name).absolutePath() + "/";
+    setCaptionForFile(name);
+    setBusy(false);
+    showStatus(0, "完成");
+    return true;
+}
+
 void TSvMain::svTableAfterScroll()
 {
     StatusPanel[1]->setText(QString::number(svTable->recNo()));
@@ -136,6 +207,12 @@ void TSvMain::ChBoxFilterClick()
     try {
         if (!svTable->isActive())
             svTable->open();
+        if (ChBoxFilter->isChecked() && !ensureWritableProfile()) {
+            // The marks cannot be written into an old file: the filter stays off.
+            const QSignalBlocker block(ChBoxFilter);
+            ChBoxFilter->setChecked(false);
+            return;
+        }
         if (ChBoxFilter->isChecked()) {
             double z = 0.5;
             fmt::parseFloat(EditZone->text(), &z);
@@ -188,6 +265,8 @@ void TSvMain::DeletRecClick()
             m_prompts->message("不能删除第一个记录！");
             return;
         }
+        if (!ensureWritableProfile())
+            return;
         svTable->deleteRow();
     } catch (const TableError&) {
         m_prompts->beep();
@@ -209,6 +288,8 @@ void TSvMain::InsertRecClick()
             m_prompts->message("不能插入第一个记录！");
             return;
         }
+        if (!ensureWritableProfile())
+            return;
         svTable->insert();
     } catch (const TableError&) {
         m_prompts->beep();

@@ -161,6 +161,8 @@ bool ProfileTableModel::setData(const QModelIndex& index, const QVariant& value,
             v = d;
         }
     }
+    if (m_table->isReadOnly() && m_beforeReadOnlyEdit && !m_beforeReadOnlyEdit())
+        return false;
     try {
         if (index.row() != currentRow()) {
             // Leaving a pending row stores it; the rows then number as shown.

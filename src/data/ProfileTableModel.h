@@ -1,6 +1,7 @@
 #pragma once
 #include "data/ProfileRow.h"
 #include <QAbstractTableModel>
+#include <functional>
 
 class ProfileTable;
 
@@ -24,6 +25,11 @@ public:
     // Title of column 2: "声速", or "平均声速" for an average profile.
     void setVelocityTitle(const QString& title);
     QString velocityTitle() const { return m_velocityTitle; }
+
+    // Asked before an edit reaches a read-only table (an old profile file): it
+    // may make the table writable, as converting the file does; false drops
+    // the edit.
+    void setBeforeReadOnlyEdit(std::function<bool()> hook) { m_beforeReadOnlyEdit = std::move(hook); }
 
     // Model row of the table's current row (the new row while inserting); -1 when none.
     int currentRow() const;
@@ -52,4 +58,5 @@ private:
     ProfileTable* m_table;
     QString m_numberFormat = QStringLiteral("0.0");
     QString m_velocityTitle = QStringLiteral("声速");
+    std::function<bool()> m_beforeReadOnlyEdit;
 };

@@ -135,6 +135,12 @@ bool mayOverwrite(const QString& path, QString* reason)
 {
     if (!QFileInfo::exists(path))
         return true;
+    // The old client's files are the surveyor's archive: they are only read.
+    if (isLegacyProfileFile(path)) {
+        if (reason)
+            *reason = QDir::toNativeSeparators(path) + QStringLiteral(" 是旧格式数据文件，不能被覆盖!");
+        return false;
+    }
     std::vector<ProfileRow> rows;
     if (!readRows(path, &rows)) {
         // A profile file that cannot be read now is held by a program, perhaps

@@ -25,7 +25,8 @@ std::vector<ProfileRow> averageProfileRows(const Series& avSv, const Series& tem
 // "平均声速(0.80米起算)" for a draught of 0.8.
 QString averageDescription(float draught);
 
-// Whether a save may replace the file at `path`. A missing file, one that
+// Whether a save may replace the file at `path`. Never an old client's file
+// (" 是旧格式数据文件，不能被覆盖!"). A missing file, one that
 // cannot be read as a profile, or one with no rows may be replaced. Otherwise
 // only a file shaped as a saved profile: first-row fnStatus exactly 64 or 128
 // and no status or date on any later row (a recording has a status on every

@@ -154,3 +154,8 @@ bool exportSurveyFormat(SurveyFormat format, const std::vector<ProfileRow>& rows
     }
     return true;
 }
+
+QString surveyFormatFilter()
+{
+    return QStringLiteral("|CARIS格式(*.svp)|*.SVP|Kongsberg格式(*.asvp)|*.ASVP|HYPACK含位置格式(*.vel)|*.VEL");
+}

@@ -40,6 +40,9 @@ enum class SurveyFormat { CarisSvp, KongsbergAsvp, HypackVelPosition };
 
 // "caris", "asvp", "vel3".
 std::optional<SurveyFormat> surveyFormatFromName(const QString& name);
+// The export dialog's entries, after the client's own layouts:
+// "|CARIS格式(*.svp)|*.SVP|Kongsberg格式(*.asvp)|*.ASVP|HYPACK含位置格式(*.vel)|*.VEL".
+QString surveyFormatFilter();
 // ".svp", ".asvp", ".vel".
 QString surveyFormatExtension(SurveyFormat format);
 // CARIS's section line and HYPACK's "FTP NEW 3" line have no form without one.

@@ -33,6 +33,7 @@ struct WindowFixture
     SimulatedProbe* probe = nullptr;   // the port the window opened last
     std::unique_ptr<TSvMain> window;
     bool failOpen = false;
+    QString dumpFile;                  // --dump
 
     QString exe() const { return dir.file("svclient"); }
     QString ini() const { return dir.file("svclient.INI"); }
@@ -45,6 +46,7 @@ struct WindowFixture
         o.executablePath = exe();
         o.clock = &clock;
         o.prompts = &prompts;
+        o.dumpFile = dumpFile;
         o.portFactory = [this](int, const QString&) -> std::unique_ptr<SerialPort> {
             if (failOpen)
                 return nullptr;

@@ -21,6 +21,7 @@ private slots:
     void portThatCannotBeOpened();
     void portSeventeenLeavesNoSelection();
     void fixedSize();
+    void dumpsTheExchange();
 };
 
 void MainWindowTest::opensWithoutSettingsFile()
@@ -150,6 +151,26 @@ void MainWindowTest::fixedSize()
     w.show();
     w.resize(1000, 700);
     QCOMPARE(w.size(), QSize(800, 600));
+}
+
+void MainWindowTest::dumpsTheExchange()
+{
+    WindowFixture f;
+    f.dumpFile = f.dir.file("exchange.txt");
+    TSvMain& w = f.start();
+    w.btnQueryClick();
+    const QList<QByteArray> lines = TestDir::readAll(f.dumpFile).split('\n');
+    QVERIFY(lines.size() > 4);
+    QVERIFY(lines.contains("> 43"));   // the clock query
+    QVERIFY(std::any_of(lines.begin(), lines.end(), [](const QByteArray& l) { return l.startsWith("< "); }));
+
+    // A dump that cannot be written is told once; the probe still answers.
+    WindowFixture g;
+    g.dumpFile = g.dir.file("missing/exchange.txt");
+    TSvMain& w2 = g.start();
+    QVERIFY(w2.PortOpened);
+    QCOMPARE(g.prompts.shown.count(), 1);
+    QVERIFY(g.prompts.last().startsWith("不能建立通讯记录文件："));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -56,6 +56,7 @@ bool ScriptedPrompts::directory(const QString&, QString* chosen)
 
 bool ScriptedPrompts::position(QString* latitude, QString* longitude)
 {
+    offeredPositions.push_back({*latitude, *longitude});
     if (positions.empty())
         return false;
     *latitude = positions.front().first;

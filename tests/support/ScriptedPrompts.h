@@ -37,6 +37,7 @@ public:
     QStringList questions;
     std::vector<FileDialogRequest> fileRequests;
     QStringList valuePrompts;
+    std::vector<std::pair<QString, QString>> offeredPositions; // what the position dialog showed
     int beeps = 0;
     QStringList pdfFiles;                           // one per preview or print, in order
     bool lastPrintLandscape = false;

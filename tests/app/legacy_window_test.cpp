@@ -1,0 +1,304 @@
+// Old client's profile files through the window (opened read-only, converted
+// before any change) and the survey formats of the export dialog.
+#include "ParadoxWriter.h"
+#include "WindowFixture.h"
+#include "data/ProfileTable.h"
+#include "data/ProfileTableModel.h"
+#include "settings/IniFile.h"
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+ProfileRow row(double depth, double sv, double temp)
+{
+    ProfileRow r;
+    r.dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
+    r.depth = depth;
+    r.velocity = sv;
+    r.temp = temp;
+    r.status = 0;
+    return r;
+}
+
+// A raw cast down to 10 m and back; description in Chinese, fnDT empty after row 1.
+std::vector<ProfileRow> oldCast()
+{
+    std::vector<ProfileRow> rows;
+    for (int i = 1; i <= 20; ++i)
+        rows.push_back(row(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1));
+    for (int i = 19; i >= 1; --i)
+        rows.push_back(row(i * 0.5 + 0.2, 1500 - i * 0.2 + 0.3, 20 - i * 0.1 + 0.05));
+    rows[0].discrip = QStringLiteral("深圳湾 S3");
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        rows[i].dt.reset();
+    return rows;
+}
+
+QString writeOld(const TestDir& dir, const QString& name, const std::vector<ProfileRow>& rows)
+{
+    const QString path = dir.file(name);
+    QString error;
+    if (!writeParadoxTable(path, rows, &error))
+        qFatal("%s", qPrintable(error));
+    return path;
+}
+
+void open(WindowFixture& f, const QString& path)
+{
+    f.prompts.files.push_back(ScriptedPrompts::file(path));
+    f.window->BtnOpenClick(f.window->BtnOpen);
+}
+
+std::vector<ProfileRow> rowsOf(const QString& path)
+{
+    ProfileTable t;
+    t.setTableName(path);
+    t.open();
+    std::vector<ProfileRow> rows = t.visibleRows();
+    t.close();
+    return rows;
+}
+
+using Change = std::function<void(TSvMain&)>;
+
+}  // namespace
+
+class LegacyWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void oldCastWorksLikeAProfile();
+    void changesConvertFirst_data();
+    void changesConvertFirst();
+    void conversionRefusedOrCancelledChangesNothing();
+    void surveyFormatsAskThePositionAndRememberIt();
+};
+
+void LegacyWindowTest::oldCastWorksLikeAProfile()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const std::vector<ProfileRow> rows = oldCast();
+    const QString path = writeOld(f.dir, "old.db", rows);
+    const QByteArray before = TestDir::readAll(path);
+    f.prompts.files.push_back(ScriptedPrompts::file(path));
+    w.BtnOpenClick(w.Load);
+    QVERIFY2(f.prompts.shown.isEmpty(), qPrintable(f.prompts.shown.join('|')));
+    QVERIFY(w.svTable->isReadOnly());
+    QCOMPARE(w.DBGrid->model()->rowCount(), int(rows.size()));
+    QCOMPARE(w.StatusPanel[2]->text(), QStringLiteral("深圳湾 S3"));
+    QCOMPARE(w.DBChart->chart()->title(), QStringLiteral("深圳湾 S3(09-3-7 14:05)"));
+    QVERIFY(w.SerSvDown->count() > 0 && w.SerSvUp->count() > 0);
+    w.PMSvClick();
+    QVERIFY(w.SerSv->count() > 0);
+
+    // Export gives the bytes of the same cast in the current format.
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("old.csv"), 1));
+    w.BtnExportClick();
+    const QString current = f.dir.file("current.db");
+    {
+        ProfileTable t;
+        t.setTableName(current);
+        t.createTable();
+        t.open();
+        for (const ProfileRow& r : rows) {
+            t.append();
+            t.setRow(r);
+            t.post();
+        }
+    }
+    WindowFixture g;
+    g.start();
+    open(g, current);
+    g.prompts.files.push_back(ScriptedPrompts::file(g.dir.file("new.csv"), 1));
+    g.window->BtnExportClick();
+    QCOMPARE(TestDir::readAll(f.dir.file("old.CSV")), TestDir::readAll(g.dir.file("new.CSV")));
+
+    // A merged profile saved from it is a file of the current format.
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("merged.db")));
+    w.PMSaveClick(w.PMSave);
+    QCOMPARE(w.svTable->tableName(), f.dir.file("merged.db"));
+    QVERIFY(ProfileTable::isProfileFile(f.dir.file("merged.db")));
+    QCOMPARE(TestDir::readAll(path), before);
+}
+
+void LegacyWindowTest::changesConvertFirst_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<int>("rowsAfter");
+    QTest::addColumn<QString>("description");
+    const int n = int(oldCast().size());
+    const QString d = QStringLiteral("深圳湾 S3");
+    QTest::newRow("delete") << Change([](TSvMain& w) {
+        w.svTable->moveTo(3);
+        w.DeletRecClick();
+    }) << n - 1 << d;
+    QTest::newRow("insert") << Change([](TSvMain& w) {
+        w.svTable->moveTo(3);
+        w.InsertRecClick();
+        w.svTable->setRow(row(1.2, 1499.0, 19.0));
+        w.svTable->post();
+    }) << n + 1 << d;
+    QTest::newRow("grid edit") << Change([](TSvMain& w) {
+        QAbstractItemModel* m = w.DBGrid->model();
+        QVERIFY(m->setData(m->index(4, ProfileTableModel::ColVelocity), "1490.5"));
+        w.svTable->post();
+        QCOMPARE(w.svTable->visibleRow(4).velocity.value_or(0), 1490.5);
+    }) << n << d;
+    QTest::newRow("grid editor") << Change([](TSvMain& w) {
+        // Through a real cell editor: the file is converted before it opens.
+        w.show();
+        const QModelIndex cell = w.DBGrid->model()->index(2, ProfileTableModel::ColTemp);
+        w.setActivePage(w.TablePg);
+        w.DBGrid->setCurrentIndex(cell);
+        w.DBGrid->edit(cell);
+        auto* editor = w.DBGrid->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->setText("11.25");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        w.svTable->post();
+        QCOMPARE(w.svTable->visibleRow(2).temp.value_or(0), 11.25);
+    }) << n << d;
+    QTest::newRow("description") << Change([](TSvMain& w) {
+        w.svTable->first();
+        w.DBEdit1->setText(QStringLiteral("新描述"));
+        emit w.DBEdit1->editingFinished();
+        QCOMPARE(w.DBEdit1->text(), QStringLiteral("新描述"));
+    }) << n << QStringLiteral("新描述");
+    QTest::newRow("filter marks") << Change([](TSvMain& w) {
+        w.ChBoxFilter->setChecked(true);
+        QVERIFY(w.ChBoxFilter->isChecked());
+        QVERIFY(w.svTable->filtered());
+    }) << n << d;
+}
+
+void LegacyWindowTest::changesConvertFirst()
+{
+    QFETCH(Change, change);
+    QFETCH(int, rowsAfter);
+    QFETCH(QString, description);
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString path = writeOld(f.dir, "S3.db", oldCast());
+    const QByteArray before = TestDir::readAll(path);
+    open(f, path);
+    const QString converted = f.dir.file("S3-new.db");
+    f.prompts.files.push_back(ScriptedPrompts::file(converted));
+    change(w);
+    QVERIFY2(!f.prompts.fileRequests.empty(), "no file name was asked");
+    QCOMPARE(f.prompts.fileRequests.back().fileName, converted);
+    QCOMPARE(w.svTable->tableName(), converted);
+    QVERIFY(!w.svTable->isReadOnly());
+    QCOMPARE(w.windowTitle(), "Sondix2.1 " + converted);
+    QCOMPARE(TestDir::readAll(path), before);
+    w.svTable->close();
+    const std::vector<ProfileRow> rows = rowsOf(converted);
+    QCOMPARE(int(rows.size()), rowsAfter);
+    QCOMPARE(rows.front().discrip.value_or(QString()), description);
+    QCOMPARE(rows.front().dt, oldCast().front().dt);
+    QVERIFY(!rows.back().dt);
+}
+
+void LegacyWindowTest::conversionRefusedOrCancelledChangesNothing()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const std::vector<ProfileRow> cast = oldCast();
+    const QString path = writeOld(f.dir, "S3.db", cast);
+    const QString other = writeOld(f.dir, "other.db", cast);
+    const QByteArray before = TestDir::readAll(path);
+    open(f, path);
+    w.svTable->moveTo(3);
+    // Cancelled: no file, the row stays.
+    w.DeletRecClick();
+    QCOMPARE(w.svTable->recordCount(), int(cast.size()));
+    // Another old file is never the target, nor the old file itself.
+    for (const QString& target : {other, path}) {
+        f.prompts.files.push_back(ScriptedPrompts::file(target));
+        w.DeletRecClick();
+        QVERIFY2(f.prompts.last().endsWith(QStringLiteral(" 是旧格式数据文件，不能被覆盖!")), qPrintable(f.prompts.last()));
+    }
+    // A filter switched on and then refused comes back off.
+    w.ChBoxFilter->setChecked(true);
+    QVERIFY(!w.ChBoxFilter->isChecked());
+    QVERIFY(!w.svTable->filtered());
+    QCOMPARE(w.svTable->tableName(), path);
+    QCOMPARE(w.svTable->recordCount(), int(cast.size()));
+    QCOMPARE(TestDir::readAll(path), before);
+    QStringList files = QDir(f.dir.path()).entryList({"*.db"}, QDir::Files);
+    files.sort();
+    QCOMPARE(files, QStringList({"S3.db", "other.db"}));
+}
+
+void LegacyWindowTest::surveyFormatsAskThePositionAndRememberIt()
+{
+    WindowFixture f;
+    TSvMain& w = f.start();
+    std::vector<ProfileRow> rows = {row(0.52, 1480.26, 15.31), row(1.04, 1480.53, 15.27)};
+    rows[0].discrip = "S3";
+    const QString path = writeOld(f.dir, "p.db", rows);
+    open(f, path);
+
+    // The dialog offers the survey formats after the client's own two.
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
+    w.BtnExportClick();   // no position given: CARIS cannot do without one
+    QVERIFY(f.prompts.fileRequests.back().filter.endsWith(
+        QStringLiteral("|CARIS格式(*.svp)|*.SVP|Kongsberg格式(*.asvp)|*.ASVP|HYPACK含位置格式(*.vel)|*.VEL")));
+    QVERIFY(!QFile::exists(f.dir.file("cast.SVP")));
+
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
+    f.prompts.positions.push_back({"", ""});
+    w.BtnExportClick();
+    QCOMPARE(f.prompts.last(), QStringLiteral("这种格式需要测点位置，请输入纬度和经度！"));
+    QVERIFY(!QFile::exists(f.dir.file("cast.SVP")));
+
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
+    f.prompts.positions.push_back({"north", "114"});
+    w.BtnExportClick();
+    QVERIFY(f.prompts.last().startsWith(QStringLiteral("测点位置格式错误：north, 114")));
+    QVERIFY(!QFile::exists(f.dir.file("cast.SVP")));
+
+    // The date is the first row's, in UTC.
+    const QDateTime utc = rows[0].dt->toUTC();
+    const QByteArray day = QByteArray::number(utc.date().dayOfYear()).rightJustified(3, '0');
+    const QByteArray hm = utc.time().toString("hh:mm").toLatin1();
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
+    f.prompts.positions.push_back({"22.5", "-114.25"});
+    w.BtnExportClick();
+    QCOMPARE(TestDir::readAll(f.dir.file("cast.SVP")),
+             "[SVP_VERSION_2]\n" + f.dir.file("cast.SVP").section('/', -1).toLatin1() + "\nSection 2009-" + day
+                 + " " + hm + ":00 22:30:00 -114:15:00\n0.52 1480.26\n1.04 1480.53\n");
+    QCOMPARE(w.StatusPanel[0]->text(), QStringLiteral("完成"));
+
+    // Kongsberg and HYPACK with position; the dialog offers the last position.
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 4));
+    f.prompts.positions.push_back({"22.5", "-114.25"});
+    w.BtnExportClick();
+    QCOMPARE(f.prompts.offeredPositions.back(), std::make_pair(QString("22.5"), QString("-114.25")));
+    QVERIFY(TestDir::readAll(f.dir.file("cast.ASVP")).startsWith("( SoundVelocity 1.0 0 2009"));
+    QVERIFY(TestDir::readAll(f.dir.file("cast.ASVP")).contains(" 22.5000000 -114.2500000 -1 0 0 VX4400 P 2 )\n"));
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast.vel"), 5));
+    f.prompts.positions.push_back({"22.5", "-114.25"});
+    w.BtnExportClick();
+    QVERIFY(TestDir::readAll(f.dir.file("cast.VEL")).startsWith("FTP NEW 3 22.500000 -114.250000 " + hm + " 03/07/2009\n"));
+
+    // The position is written to the settings file at close and offered by the next window.
+    w.close();
+    IniFile ini(f.ini());
+    ini.load();
+    QCOMPARE(ini.readString("Position", "Latitude", QString()), QString("22.5"));
+    QCOMPARE(ini.readString("Position", "Longitude", QString()), QString("-114.25"));
+    WindowFixture g;
+    g.writeIni(TestDir::readAll(f.ini()));
+    TSvMain& w2 = g.start();
+    open(g, path);
+    g.prompts.files.push_back(ScriptedPrompts::file(g.dir.file("again"), 4));
+    w2.BtnExportClick();   // the position dialog cancelled: nothing written
+    QCOMPARE(g.prompts.offeredPositions.back(), std::make_pair(QString("22.5"), QString("-114.25")));
+    QVERIFY(!QFile::exists(g.dir.file("again.ASVP")));
+}
+
+QTEST_MAIN(LegacyWindowTest)
+#include "legacy_window_test.moc"
