@@ -46,6 +46,9 @@ void showSeries(QChart* chart, QLineSeries* s, bool on)
     s->setVisible(on);
     for (QLegendMarker* m : chart->legend()->markers(s))
         m->setVisible(on);
+    // The legend lays its entries out again only when shown anew.
+    chart->legend()->hide();
+    chart->legend()->show();
 }
 
 // Range of the shown series' points on one axis; false when none has a point.
