@@ -70,6 +70,14 @@ void ScreensTest::pages()
     w.PMAvClick();
     keep(w, "6-chart-average");
 
+    // The report of the recorded cast and the chart printed in landscape, as PDF.
+    f.prompts.pdfDirectory = qEnvironmentVariable("SV_SCREENSHOT_DIR", f.dir.path());
+    w.BtnPreviewClick();
+    w.PMPrintClick();
+    QCOMPARE(f.prompts.pdfFiles.size(), 2);
+    for (const QString& pdf : f.prompts.pdfFiles)
+        QVERIFY(TestDir::readAll(pdf).startsWith("%PDF"));
+
     w.PgCtrl->setCurrentWidget(w.SelfPg);
     w.btnFileClick();
     keep(w, "7-self");
