@@ -92,6 +92,11 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
 
 TSvMain::~TSvMain()
 {
+    // Child widgets still emit while QWidget tears them down (a focused edit
+    // reports editingFinished); by then this window's members are gone.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+    disconnect(svTable, nullptr, nullptr, nullptr);
     if (m_port)
         m_port->close();
 }
