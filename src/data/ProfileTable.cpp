@@ -1,4 +1,8 @@
 #include "data/ProfileTable.h"
+#include <cstdio>
+#include <sqlite3.h>
+#include <QScopeGuard>
+#include <QSqlDriver>
 #include "data/LegacyProfile.h"
 #include <QFile>
 #include <QFileInfo>
@@ -97,7 +101,50 @@ QDateTime storedDate(const QString& t)
     return QDateTime::fromString(t, QString::fromLatin1(kDateFormat));
 }
 
+// The same text as QDateTime::toString(kDateFormat), without the general
+// formatter: saving a long profile writes one per row.
+QString storedDateText(const QDateTime& dt)
+{
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    if (!d.isValid() || !t.isValid() || d.year() < 1 || d.year() > 9999)
+        return dt.toString(QString::fromLatin1(kDateFormat));
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", d.year(), d.month(), d.day(),
+                  t.hour(), t.minute(), t.second(), t.msec());
+    return QString::fromLatin1(text, 23);
+}
+
 bool has(const std::optional<bool>& b) { return b.has_value() && *b; }
+
+// One row through a prepared INSERT of the eight columns; throws TableError.
+void insertDirect(sqlite3* db, sqlite3_stmt* stmt, const ProfileRow& r, double ord, const QString& table)
+{
+    auto real = [stmt](int at, const std::optional<double>& d) {
+        return d ? sqlite3_bind_double(stmt, at, *d) : sqlite3_bind_null(stmt, at);
+    };
+    auto integer = [stmt](int at, const std::optional<int>& v) {
+        return v ? sqlite3_bind_int(stmt, at, *v) : sqlite3_bind_null(stmt, at);
+    };
+    auto text = [stmt](int at, const std::optional<QString>& t) {
+        if (!t)
+            return sqlite3_bind_null(stmt, at);
+        const QByteArray utf8 = t->toUtf8();
+        return sqlite3_bind_text(stmt, at, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    };
+    int rc = r.dt ? text(1, storedDateText(*r.dt)) : sqlite3_bind_null(stmt, 1);
+    for (int step : {real(2, r.depth), real(3, r.velocity), real(4, r.temp), integer(5, r.status),
+                     text(6, r.discrip),
+                     r.filtOk ? sqlite3_bind_int(stmt, 7, int(*r.filtOk)) : sqlite3_bind_null(stmt, 7),
+                     sqlite3_bind_double(stmt, 8, ord)})
+        if (rc == SQLITE_OK)
+            rc = step;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_OK)
+        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(table, QString::fromUtf8(sqlite3_errmsg(db))));
+}
 
 QVariant nullOf(QMetaType::Type t) { return QVariant(QMetaType(t)); }
 
@@ -616,7 +663,7 @@ void bindRow(QSqlQuery& q, const ProfileRow& r, double ord)
     auto real = [](const std::optional<double>& d) {
         return d ? QVariant(*d) : nullOf(QMetaType::Double);
     };
-    q.addBindValue(r.dt ? QVariant(r.dt->toString(QString::fromLatin1(kDateFormat))) : nullOf(QMetaType::QString));
+    q.addBindValue(r.dt ? QVariant(storedDateText(*r.dt)) : nullOf(QMetaType::QString));
     q.addBindValue(real(r.depth));
     q.addBindValue(real(r.velocity));
     q.addBindValue(real(r.temp));
@@ -682,9 +729,10 @@ void ProfileTable::setField(ProfileField f, const QVariant& v)
     emit rowChanged(m_state == State::Insert ? m_insertAt : m_pos);
 }
 
-void ProfileTable::setRow(const ProfileRow& r)
+// A whole row as the fields take it: the status within its 16 bits, the
+// description cut to its length, finite numbers.
+static ProfileRow storableRow(const ProfileRow& r)
 {
-    checkWritable("编辑记录");
     if (r.status && (*r.status < -32768 || *r.status > 32767))
         throw badValue(ProfileField::Status, *r.status);
     ProfileRow copy = r;
@@ -693,6 +741,13 @@ void ProfileTable::setRow(const ProfileRow& r)
     for (const auto* d : {&copy.depth, &copy.velocity, &copy.temp})
         if (*d && !std::isfinite(**d))
             throw TableError(QStringLiteral("数值无效。"));
+    return copy;
+}
+
+void ProfileTable::setRow(const ProfileRow& r)
+{
+    checkWritable("编辑记录");
+    const ProfileRow copy = storableRow(r);
     edit();
     m_buffer = copy;
     emit rowChanged(m_state == State::Insert ? m_insertAt : m_pos);
@@ -761,9 +816,15 @@ void ProfileTable::post()
     if (m_state == State::Insert) {
         Stored s{0, ordFor(m_insertStored), m_buffer};
         writeRow(s, true);
+        const bool atEnd = m_insertStored == m_rows.size();
         m_rows.insert(m_rows.begin() + std::ptrdiff_t(m_insertStored), std::move(s));
         m_state = State::Browse;
-        rebuildView();
+        // A row appended at the end (every recorded sample) shifts no index:
+        // the view grows by it instead of being rebuilt over every row.
+        if (!atEnd)
+            rebuildView();
+        else if (!m_filtered || has(m_rows.back().row.filtOk))
+            m_view.push_back(int(m_insertStored));
         const auto it = std::lower_bound(m_view.begin(), m_view.end(), int(m_insertStored));
         const bool shown = it != m_view.end() && *it == int(m_insertStored);
         m_pos = m_view.empty() ? -1 : std::min(int(it - m_view.begin()), int(m_view.size()) - 1);
@@ -787,6 +848,66 @@ void ProfileTable::post()
         return;
     }
     emit rowChanged(m_pos);
+}
+
+void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
+{
+    checkWritable("添加记录");
+    if (m_batch)
+        throw TableError(QStringLiteral("appendRows inside a batch"));
+    postPending();
+    std::vector<ProfileRow> checked;
+    checked.reserve(rows.size());
+    for (const ProfileRow& r : rows) {
+        checked.push_back(storableRow(r));
+        for (ProfileField f : {ProfileField::Depth, ProfileField::Velocity, ProfileField::Temp})
+            if (!fieldOf(r, f).isValid())
+                throw TableError(QStringLiteral("字段 %1 必须有值！").arg(fieldText(f)));
+    }
+    const size_t before = m_rows.size();
+    try {
+        exec(QStringLiteral("BEGIN"));
+        m_rows.reserve(before + checked.size());
+        // Straight through SQLite's own interface when the driver hands out
+        // its handle: binding through the driver costs more than the insert.
+        sqlite3* handle = nullptr;
+        const QVariant h = m_db.driver()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+            handle = *static_cast<sqlite3* const*>(h.constData());
+        sqlite3_stmt* stmt = nullptr;
+        if (handle
+            && sqlite3_prepare_v2(handle,
+                                  "INSERT INTO profile (fnDT, fnDepth, fnVelocity, fnTemp, fnStatus, fnDiscrip, "
+                                  "fnFiltOk, ord) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                                  -1, &stmt, nullptr) != SQLITE_OK)
+            stmt = nullptr;
+        const auto finalize = qScopeGuard([&] { sqlite3_finalize(stmt); });
+        for (ProfileRow& r : checked) {
+            Stored s{0, ordFor(m_rows.size()), std::move(r)};
+            if (stmt) {
+                insertDirect(handle, stmt, s.row, s.ord, m_tableName);
+                s.rowid = sqlite3_last_insert_rowid(handle);
+            } else {
+                writeRow(s, true);
+            }
+            m_rows.push_back(std::move(s));
+        }
+        exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+        m_rows.resize(before);
+        try {
+            throw;
+        } catch (const QSqlError& e) {
+            throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+        }
+    }
+    rebuildView();
+    m_pos = m_view.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    emit rowsReset();
+    scrolled();
 }
 
 void ProfileTable::cancel()

@@ -71,6 +71,10 @@ public:
     void cancel();
     void deleteRow();
     State state() const { return m_state; }
+    // Appends rows at the end in one transaction, for building a file whole:
+    // every row is checked as post checks it before any is written, and a
+    // failure stores none of them. Not inside a batch. Ends at the first row.
+    void appendRows(const std::vector<ProfileRow>& rows);
 
     // The current row (the edit buffer while editing); an empty row when none.
     const ProfileRow& current() const;

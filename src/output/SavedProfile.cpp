@@ -184,13 +184,7 @@ bool saveProfileFile(const QString& path, const std::vector<ProfileRow>& rows, Q
             table.open();
         // The file is under its temporary name until every row is in: one
         // commit for all rows loses nothing and spares a disk sync per row.
-        table.beginBatch();
-        for (const ProfileRow& r : rows) {
-            table.append();
-            table.setRow(r);
-            table.post();
-        }
-        table.commitBatch();
+        table.appendRows(rows);
         table.close();
     } catch (const TableError& e) {
         removeDatabaseFiles(tempPath);

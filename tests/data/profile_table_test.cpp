@@ -235,6 +235,33 @@ TEST_F(ProfileTableTest, BatchedPostsAreCommittedTogether)
     EXPECT_EQ(*table.visibleRow(0).temp, 9.5);
 }
 
+TEST_F(ProfileTableTest, AppendedRowsAreStoredWholeOrNotAtAll)
+{
+    appendRow(table, sample(1.0));
+    ProfileRow noTemp = sample(9.0);
+    noTemp.temp.reset();
+    ProfileRow wild = sample(9.0);
+    wild.status = 70000;
+    for (const ProfileRow& bad : {noTemp, wild}) {
+        EXPECT_THROW(table.appendRows({sample(2.0), bad, sample(3.0)}), TableError);
+        reopen();
+        EXPECT_EQ(depths(table), (std::vector<double>{1.0}));
+    }
+    ProfileRow described = sample(2.0, true);
+    described.discrip = QString(300, QChar(0x6DF1));
+    table.appendRows({described, sample(3.0)});
+    EXPECT_EQ(table.recNo(), 1);
+    reopen();
+    EXPECT_EQ(depths(table), (std::vector<double>{1.0, 2.0, 3.0}));
+    EXPECT_EQ(table.visibleRow(1).discrip->size(), table.visibleRow(1).discrip->left(255).size());
+    EXPECT_LT(table.visibleRow(1).discrip->size(), 300);
+    // Rows appended one by one after them keep the order.
+    table.last();
+    appendRow(table, sample(4.0));
+    table.setFiltered(true);
+    EXPECT_EQ(depths(table), (std::vector<double>{2.0}));
+}
+
 TEST_F(ProfileTableTest, SecondOpenOfAHeldFileIsRefused)
 {
     appendRow(table, sample(1.0));
