@@ -143,8 +143,7 @@ bool TSvMain::ensureWritableProfile()
     // Every row in stored order, marks and all; the view and the row come back after.
     const bool wasFiltered = svTable->filtered();
     const int recNo = svTable->recNo();
-    svTable->setFiltered(false);
-    const std::vector<ProfileRow> rows = svTable->visibleRows();
+    const std::vector<ProfileRow> rows = svTable->storedRows();
     setBusy(true);
     showStatus(0, "正在转换......");
     QString error;
@@ -225,19 +224,10 @@ void TSvMain::ChBoxFilterClick()
             depths.reserve(svTable->recordCount());
             for (int i = 0; i < svTable->recordCount(); ++i)
                 depths.push_back(svTable->visibleRow(i).depth.value_or(std::nan("")));
-            if (!depths.empty()) {
-                // Every row is written; the pass is redone whole if it is cut short,
-                // so one commit at the end serves.
-                const std::vector<bool> marks = markDepthLayers(depths, static_cast<float>(z));
-                svTable->beginBatch();
-                svTable->first();
-                for (std::size_t i = 0; i < marks.size() && !svTable->eof(); ++i) {
-                    svTable->setField(ProfileField::FiltOk, bool(marks[i]));
-                    svTable->post();
-                    svTable->next();
-                }
-                svTable->commitBatch();
-            }
+            // Every row's mark is written in one transaction; a pass cut short
+            // is redone whole.
+            if (!depths.empty())
+                svTable->setMarks(markDepthLayers(depths, static_cast<float>(z)));
             svTable->enableControls();
             showStatus(0, "完成");
             DBGrid->setFocus();

@@ -117,6 +117,15 @@ QString storedDateText(const QDateTime& dt)
 
 bool has(const std::optional<bool>& b) { return b.has_value() && *b; }
 
+// SQLite's own connection behind the driver; null when the driver is another.
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant h = db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(h.constData());
+    return nullptr;
+}
+
 // One row through a prepared INSERT of the eight columns; throws TableError.
 void insertDirect(sqlite3* db, sqlite3_stmt* stmt, const ProfileRow& r, double ord, const QString& table)
 {
@@ -870,10 +879,7 @@ void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
         m_rows.reserve(before + checked.size());
         // Straight through SQLite's own interface when the driver hands out
         // its handle: binding through the driver costs more than the insert.
-        sqlite3* handle = nullptr;
-        const QVariant h = m_db.driver()->handle();
-        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
-            handle = *static_cast<sqlite3* const*>(h.constData());
+        sqlite3* handle = sqliteHandle(m_db);
         sqlite3_stmt* stmt = nullptr;
         if (handle
             && sqlite3_prepare_v2(handle,
@@ -908,6 +914,79 @@ void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
     m_eof = m_view.empty();
     emit rowsReset();
     scrolled();
+}
+
+void ProfileTable::setMarks(const std::vector<bool>& marks)
+{
+    checkWritable("保存记录");
+    postPending();
+    if (marks.size() != m_rows.size())
+        throw TableError(QStringLiteral("setMarks: %1 marks for %2 rows").arg(marks.size()).arg(m_rows.size()));
+    const bool ownTransaction = !m_batch;
+    sqlite3* handle = sqliteHandle(m_db);
+    sqlite3_stmt* stmt = nullptr;
+    if (handle && sqlite3_prepare_v2(handle, "UPDATE profile SET fnFiltOk=? WHERE rowid=?", -1, &stmt, nullptr) != SQLITE_OK)
+        stmt = nullptr;
+    const auto finalize = qScopeGuard([&] { sqlite3_finalize(stmt); });
+    // Rows changed so far with their old marks: the rows in memory follow the
+    // file row by row, and a failed transaction of our own puts them back.
+    std::vector<std::pair<size_t, std::optional<bool>>> changed;
+    try {
+        if (ownTransaction)
+            exec(QStringLiteral("BEGIN"));
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            Stored& st = m_rows[i];
+            const bool mark = marks[i];
+            if (st.row.filtOk == std::optional<bool>(mark))
+                continue;   // already so: nothing to write
+            if (stmt) {
+                sqlite3_bind_int(stmt, 1, mark ? 1 : 0);
+                sqlite3_bind_int64(stmt, 2, st.rowid);
+                const int rc = sqlite3_step(stmt);
+                sqlite3_reset(stmt);
+                if (rc != SQLITE_DONE)
+                    throw TableError(QStringLiteral("数据无法写入文件：%1\n%2")
+                                         .arg(m_tableName, QString::fromUtf8(sqlite3_errmsg(handle))));
+            } else {
+                Stored s2 = st;
+                s2.row.filtOk = mark;
+                writeRow(s2, false);
+            }
+            changed.emplace_back(i, st.row.filtOk);
+            st.row.filtOk = mark;
+        }
+        if (ownTransaction)
+            exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        if (ownTransaction) {
+            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+            for (const auto& [i, old] : changed)
+                m_rows[i].row.filtOk = old;
+        }
+        rebuildView();
+        m_pos = m_view.empty() ? -1 : std::min(std::max(m_pos, 0), int(m_view.size()) - 1);
+        m_bof = m_eof = m_view.empty();
+        emit rowsReset();
+        try {
+            throw;
+        } catch (const QSqlError& e) {
+            throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+        }
+    }
+    rebuildView();
+    m_pos = m_view.empty() ? -1 : std::min(std::max(m_pos, 0), int(m_view.size()) - 1);
+    m_bof = m_eof = m_view.empty();
+    emit rowsReset();
+    scrolled();
+}
+
+std::vector<ProfileRow> ProfileTable::storedRows() const
+{
+    std::vector<ProfileRow> out;
+    out.reserve(m_rows.size());
+    for (const Stored& s : m_rows)
+        out.push_back(s.row);
+    return out;
 }
 
 void ProfileTable::cancel()

@@ -71,6 +71,12 @@ public:
     void cancel();
     void deleteRow();
     State state() const { return m_state; }
+    // The depth-layer marks: fnFiltOk of every stored row, in stored order, in
+    // one transaction (or the open batch); only rows whose mark changes are
+    // written. The cursor keeps its visible position.
+    void setMarks(const std::vector<bool>& marks);
+    // Every stored row in stored order, whatever the view.
+    std::vector<ProfileRow> storedRows() const;
     // Appends rows at the end in one transaction, for building a file whole:
     // every row is checked as post checks it before any is written, and a
     // failure stores none of them. Not inside a batch. Ends at the first row.

@@ -262,6 +262,26 @@ TEST_F(ProfileTableTest, AppendedRowsAreStoredWholeOrNotAtAll)
     EXPECT_EQ(depths(table), (std::vector<double>{2.0}));
 }
 
+TEST_F(ProfileTableTest, MarksAreWrittenForEveryStoredRow)
+{
+    for (double d : {1.0, 2.0, 3.0, 4.0})
+        appendRow(table, sample(d, d == 2.0));
+    table.setFiltered(true);   // marks cover the stored rows, not the view
+    table.setMarks({true, false, true, true});
+    EXPECT_EQ(depths(table), (std::vector<double>{1.0, 3.0, 4.0}));
+    EXPECT_THROW(table.setMarks({true}), TableError);
+    reopen();
+    EXPECT_EQ(depths(table), (std::vector<double>{1.0, 3.0, 4.0}));
+    // Inside a batch they are committed with it.
+    table.beginBatch();
+    table.setMarks({false, true, false, true});
+    table.commitBatch();
+    reopen();
+    EXPECT_EQ(depths(table), (std::vector<double>{2.0, 4.0}));
+    table.setFiltered(false);
+    EXPECT_EQ(table.storedRows().size(), 4u);
+}
+
 TEST_F(ProfileTableTest, SecondOpenOfAHeldFileIsRefused)
 {
     appendRow(table, sample(1.0));
