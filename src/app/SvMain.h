@@ -150,6 +150,9 @@ public:
     // file of the current format with every row, opened in its place. True when
     // the open table may be changed (it was writable, or the conversion worked).
     bool ensureWritableProfile();
+    // Delete and insert: refused on an empty table and on the first row, then
+    // the change on a writable table; a refusal of the file is shown as it is.
+    bool changeCurrentRow(const QString& firstRowMessage, const std::function<void()>& change);
 
     // ---- state (public so that tests can read it) ------------------------------
     int PortNo = 1;

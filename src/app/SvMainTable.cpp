@@ -245,47 +245,39 @@ void TSvMain::ChBoxFilterClick()
     ChartDirty = true;
 }
 
-void TSvMain::DeletRecClick()
+bool TSvMain::changeCurrentRow(const QString& firstRowMessage, const std::function<void()>& change)
 {
-    try {
-        if (!svTable->isActive() || svTable->recordCount() == 0)
-            throw TableError("empty table");
-        if (svTable->recNo() == 1) {
-            m_prompts->beep();
-            m_prompts->message("不能删除第一个记录！");
-            return;
-        }
-        if (!ensureWritableProfile())
-            return;
-        svTable->deleteRow();
-    } catch (const TableError&) {
+    if (!svTable->isActive() || svTable->recordCount() == 0) {
         m_prompts->beep();
         m_prompts->message("空数据文件不能进行这个操作！");
-        return;
+        return false;
+    }
+    if (svTable->recNo() == 1) {
+        m_prompts->beep();
+        m_prompts->message(firstRowMessage);
+        return false;
+    }
+    if (!ensureWritableProfile())
+        return false;
+    try {
+        change();
+    } catch (const TableError& e) {
+        // A file that refuses the change says why; it is not called empty.
+        m_prompts->error(e.message());
+        return false;
     }
     ChartDirty = true;
     ResetChart();
-    reloadTableSeries();
+    return true;
+}
+
+void TSvMain::DeletRecClick()
+{
+    if (changeCurrentRow("不能删除第一个记录！", [this] { svTable->deleteRow(); }))
+        reloadTableSeries();
 }
 
 void TSvMain::InsertRecClick()
 {
-    try {
-        if (!svTable->isActive() || svTable->recordCount() == 0)
-            throw TableError("empty table");
-        if (svTable->recNo() == 1) {
-            m_prompts->beep();
-            m_prompts->message("不能插入第一个记录！");
-            return;
-        }
-        if (!ensureWritableProfile())
-            return;
-        svTable->insert();
-    } catch (const TableError&) {
-        m_prompts->beep();
-        m_prompts->message("空数据文件不能进行这个操作！");
-        return;
-    }
-    ChartDirty = true;
-    ResetChart();
+    changeCurrentRow("不能插入第一个记录！", [this] { svTable->insert(); });
 }
