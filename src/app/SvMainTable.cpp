@@ -140,7 +140,8 @@ bool TSvMain::ensureWritableProfile()
         return false;
     }
 
-    // Every row in stored order, marks and all; the view and the row come back after.
+    // Every row in stored order, marks and all; the view and the row come back
+    // on the new file.
     const bool wasFiltered = svTable->filtered();
     const int recNo = svTable->recNo();
     const std::vector<ProfileRow> rows = svTable->storedRows();
@@ -148,8 +149,6 @@ bool TSvMain::ensureWritableProfile()
     showStatus(0, "正在转换......");
     QString error;
     if (!saveProfileFile(name, rows, &error)) {
-        svTable->setFiltered(wasFiltered);
-        svTable->moveTo(recNo);
         setBusy(false);
         showStatus(0, QString());
         m_prompts->message("建立数据文件时错误！\n" + error);

@@ -220,6 +220,12 @@ void LegacyWindowTest::conversionRefusedOrCancelledChangesNothing()
         w.DeletRecClick();
         QVERIFY2(f.prompts.last().endsWith(QStringLiteral(" 是旧格式数据文件，不能被覆盖!")), qPrintable(f.prompts.last()));
     }
+    // A new file that cannot be written is told, and the old one stays open.
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("missing/S3-new.db")));
+    w.DeletRecClick();
+    QVERIFY2(f.prompts.last().startsWith(QStringLiteral("建立数据文件时错误！")), qPrintable(f.prompts.last()));
+    QVERIFY(w.svTable->isReadOnly());
+    QCOMPARE(w.svTable->recNo(), 3);
     // A filter switched on and then refused comes back off.
     w.ChBoxFilter->setChecked(true);
     QVERIFY(!w.ChBoxFilter->isChecked());
