@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -45,7 +46,12 @@ void TSvMain::BtnOpenClick(QObject* sender)
     if (chosen.fileName == remembered)
         return;
     Path = QFileInfo(chosen.fileName).absolutePath() + "/";
+    // A long cast takes a moment to read and draw.
+    setBusy(true);
+    auto idle = qScopeGuard([this] { setBusy(false); });
     if (OpenProfileFile(chosen.fileName) < 0) {
+        idle.dismiss();
+        setBusy(false);   // no hourglass over the message
         m_prompts->message("数据文件错误或空数据文件！");
         if (!remembered.isEmpty()) {
             svTable->setTableName(remembered);
