@@ -40,6 +40,15 @@
 
 namespace {
 const char* const kTitle = "VX4400声速仪客户软件";
+
+// The compiler's date form, "Jun  6 2016": a day below 10 with a space for its tens.
+QString buildDateText(const char* stamp)
+{
+    QString text = QString::fromLatin1(stamp);
+    if (text.size() == 11 && text[4] == u'0')
+        text[4] = u' ';
+    return text;
+}
 }
 
 TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
@@ -76,8 +85,10 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
         DBGrid->setColumnWidth(c, 160);
 
     // The caption with the build date, before any setting is read.
-    setWindowTitle(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kTitle), QString::fromLatin1(SV_BUILD_DATE)));
-    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint)
+    setWindowTitle(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kTitle), buildDateText(SV_BUILD_DATE)));
+    // System menu, minimise and close; no maximise on a fixed-size window.
+    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
                    & ~Qt::WindowMaximizeButtonHint);
     setFixedSize(800, 600);
 
@@ -243,6 +254,9 @@ void TSvMain::FormClose()
     QString error;
     // A settings file that cannot be written is reported; the window still
     // closes, since keeping it open would not make the file writable.
+    // Read again first: keys edited by hand while the client ran (Factory,
+    // Self, Output Format, devices, comments) are kept, only ours are written.
+    m_ini->load();
     SettingsWriteFailed = !s.save(*m_ini, EdDensity->text(), &error);
     if (SettingsWriteFailed)
         m_prompts->error(error);
@@ -398,7 +412,17 @@ void TSvMain::bindEvents()
     connect(UpDownZone, &UpDown::clicked, this, &TSvMain::UpDownZoneClick);
     // The grid and the description edit follow the table's current row and write through it.
     GridModel->setBeforeReadOnlyEdit([this] { return ensureWritableProfile(); });
-    static_cast<ProfileGrid*>(DBGrid)->setBeforeEdit([this] { return ensureWritableProfile(); });
+    auto* grid = static_cast<ProfileGrid*>(DBGrid);
+    grid->setBeforeEdit([this] { return ensureWritableProfile(); });
+    grid->setOnEscape([this] {
+        if (svTable->isActive())
+            svTable->cancel();
+    });
+    grid->setOnLeave([this] {
+        if (svTable->state() == ProfileTable::State::Insert && svTable->current() == ProfileRow{})
+            svTable->cancel();
+    });
+    grid->setOnDeleteKey([this] { GridDeleteKey(); });
     connect(GridModel, &ProfileTableModel::editFailed, this, [this](const QString& m) { m_prompts->message(m); });
     connect(GridModel, &ProfileTableModel::currentRowChanged, this, [this](int row) {
         if (row >= 0 && DBGrid->currentIndex().row() != row)

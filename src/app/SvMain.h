@@ -153,6 +153,8 @@ public:
     // Delete and insert: refused on an empty table and on the first row, then
     // the change on a writable table; a refusal of the file is shown as it is.
     bool changeCurrentRow(const QString& firstRowMessage, const std::function<void()>& change);
+    // The grid's own delete key (Ctrl+Del): any row, the first too, after a question.
+    void GridDeleteKey();
 
     // ---- state (public so that tests can read it) ------------------------------
     int PortNo = 1;
@@ -290,6 +292,7 @@ public:
     void setVelocityColumnTitle(const QString& title);
     void reloadTableSeries();                           // SerTwoSv / SerTwoTemp from the visible rows
     void fitChartAxes();                                // axis ranges to the shown series
+    void fitUnlessZoomed();
     void applyRightAxisGridRule();
     void setCaptionForFile(const QString& fileName);
     void setActivePage(QWidget* page);                  // without running PgCtrlChange

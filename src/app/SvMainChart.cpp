@@ -19,6 +19,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -108,6 +109,13 @@ void TSvMain::reloadTableSeries()
     fill(SerTwoTemp, temp);
 }
 
+void TSvMain::fitUnlessZoomed()
+{
+    // Showing or hiding a curve keeps the surveyor's zoom.
+    if (!DBChart->chart()->isZoomed())
+        fitChartAxes();
+}
+
 void TSvMain::fitChartAxes()
 {
     const QList<QLineSeries*> all = chartSeries();
@@ -181,6 +189,8 @@ void TSvMain::DrawProfile()
         }
         for (QLineSeries* s : {SerSvDown, SerTempDown, SerSvUp, SerTempUp})
             showSeries(chart, s, true);
+        if (svTable->isActive())
+            svTable->first();   // the walk over the cast ends on its first row
     }
     reloadTableSeries();
     chart->zoomReset();
@@ -236,7 +246,7 @@ void TSvMain::PMSvClick()
             showSeries(chart, SerSv, PMSv->isChecked());
         }
     }
-    fitChartAxes();
+    fitUnlessZoomed();
     DBChart->repaint();
     applyRightAxisGridRule();
 }
@@ -256,7 +266,7 @@ void TSvMain::PMTempClick()
             showSeries(chart, SerSv, PMSv->isChecked());
         }
     }
-    fitChartAxes();
+    fitUnlessZoomed();
     DBChart->repaint();
     applyRightAxisGridRule();
 }
@@ -266,7 +276,7 @@ void TSvMain::SvTwoClick()
     SvTwo->setChecked(!SvTwo->isChecked());
     showSeries(DBChart->chart(), SerSvDown, SvTwo->isChecked());
     showSeries(DBChart->chart(), SerSvUp, SvTwo->isChecked());
-    fitChartAxes();
+    fitUnlessZoomed();
     applyRightAxisGridRule();
 }
 
@@ -275,7 +285,7 @@ void TSvMain::TempTwoClick()
     TempTwo->setChecked(!TempTwo->isChecked());
     showSeries(DBChart->chart(), SerTempDown, TempTwo->isChecked());
     showSeries(DBChart->chart(), SerTempUp, TempTwo->isChecked());
-    fitChartAxes();
+    fitUnlessZoomed();
     applyRightAxisGridRule();
 }
 
@@ -293,14 +303,16 @@ void TSvMain::PMAvClick()
         return;
     if (!m_prompts->oneValue("计算平均声速", "请输入起算深度 (米)", fmt::formatFloat("0.00", Draught), &Draught))
         return;
+    setBusy(true);
+    showStatus(0, "正在计算平均声速......");
     const AverageResult av = averageSoundVelocity(toSeries(SerSv), Draught);
     // One merged point below the start depth gives no average point: as little data as none.
     if (!av.enoughData()) {
+        setBusy(false);
+        showStatus(0, QString());
         m_prompts->message("声速剖面数据不足！");
         return;
     }
-    setBusy(true);
-    showStatus(0, "正在计算平均声速......");
     fill(SerAvSv, av.points);
     PMAv->setChecked(true);
     PMSaveAv->setEnabled(true);
@@ -318,13 +330,22 @@ void TSvMain::PMAvClick()
 
 void TSvMain::DBChartClickSeries(QLineSeries* series, double x, double y)
 {
-    // The press lands on the line: read out the nearest point of the series.
+    // The press lands on the line: read out the point nearest to it on the
+    // screen (depth and velocity are no common unit).
     const QList<QPointF> pts = series->points();
     if (!pts.isEmpty()) {
+        QChart* chart = DBChart->chart();
+        const QPointF press = chart->mapToPosition(QPointF(x, y), series);
         qsizetype best = 0;
-        for (qsizetype i = 1; i < pts.size(); ++i)
-            if (std::hypot(pts[i].x() - x, pts[i].y() - y) < std::hypot(pts[best].x() - x, pts[best].y() - y))
+        double bestDistance = std::numeric_limits<double>::infinity();
+        for (qsizetype i = 0; i < pts.size(); ++i) {
+            const QPointF d = chart->mapToPosition(pts[i], series) - press;
+            const double distance = d.x() * d.x() + d.y() * d.y();
+            if (distance < bestDistance) {
+                bestDistance = distance;
                 best = i;
+            }
+        }
         x = pts[best].x();
         y = pts[best].y();
     }

@@ -208,7 +208,7 @@ void TSvMain::buildCablePage()
     Description = edit(gbPram, "测点1", 128, 120, 153, 23, false, songTi(15));
     label(gbPram, "密度", 24, 200);
     EdDensity = edit(gbPram, "", 128, 200, 153, 25, false, timesNumbers(15));
-    EdDensity->setInputMask("1.999;_");
+    EdDensity->setInputMask("9.999;_");
     EdDensity->setMaxLength(5);
     EdDensity->setText("1.   ");
     label(gbPram, "端口号", 24, 285);
@@ -324,7 +324,6 @@ void TSvMain::buildChartPage()
     chart->legend()->setLabelColor(Qt::black);
     chart->legend()->setBorderColor(Qt::transparent);
     chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(2, 3, 2, 1));
 
     DBChartBottom = valueAxis(chart, "深度 (m)", "%.1f", Qt::AlignBottom);
     DBChartLeft = valueAxis(chart, "声速 (m/s)", "%.1f", Qt::AlignLeft);
@@ -354,6 +353,8 @@ void TSvMain::buildChartPage()
     DBChart = new ProfileChartView(chart, ChartPg);
     DBChart->setRenderHint(QPainter::Antialiasing);
     DBChart->setGeometry(0, 0, 792, 520);
+    // Margins in percent of the chart: top 3, left 2, right 2, bottom 1.
+    chart->setMargins(QMargins(qRound(792 * 0.02), qRound(520 * 0.03), qRound(792 * 0.02), qRound(520 * 0.01)));
     btnAnalyze = button(ChartPg, "数据分析", 33, 5, 139, 25);
     btnAnalyze->raise();
 }

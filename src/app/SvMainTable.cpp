@@ -243,6 +243,11 @@ void TSvMain::ChBoxFilterClick()
         if (svTable->controlsDisabled())
             svTable->enableControls();
         setBusy(false);
+        // The box shows what the view is: marks that could not be written leave it unfiltered.
+        if (!svTable->filtered()) {
+            const QSignalBlocker block(ChBoxFilter);
+            ChBoxFilter->setChecked(false);
+        }
         m_prompts->error(e.message());
     }
     ResetChart();
@@ -268,6 +273,7 @@ bool TSvMain::changeCurrentRow(const QString& firstRowMessage, const std::functi
         change();
     } catch (const TableError& e) {
         // A file that refuses the change says why; it is not called empty.
+        m_prompts->beep();
         m_prompts->error(e.message());
         return false;
     }
@@ -280,6 +286,33 @@ void TSvMain::DeletRecClick()
 {
     if (changeCurrentRow("不能删除第一个记录！", [this] { svTable->deleteRow(); }))
         reloadTableSeries();
+}
+
+void TSvMain::GridDeleteKey()
+{
+    if (!svTable->isActive() || (svTable->recordCount() == 0 && svTable->state() != ProfileTable::State::Insert))
+        return;
+    if (svTable->state() == ProfileTable::State::Insert) {
+        svTable->cancel();   // an unposted row is only dropped
+        return;
+    }
+    const QString question = svTable->recNo() == 1
+                                 ? "删除第一个记录？它保存测点描述、时间和数据类型。"
+                                 : "删除当前记录？";
+    if (!m_prompts->question(question, "确认"))
+        return;
+    if (!ensureWritableProfile())
+        return;
+    try {
+        svTable->deleteRow();
+    } catch (const TableError& e) {
+        m_prompts->beep();
+        m_prompts->error(e.message());
+        return;
+    }
+    ChartDirty = true;
+    ResetChart();
+    reloadTableSeries();
 }
 
 void TSvMain::InsertRecClick()

@@ -450,7 +450,11 @@ void ProfileTable::scrolled() { emit afterScroll(); }
 
 void ProfileTable::postPending()
 {
-    if (m_state == State::Edit || m_state == State::Insert)
+    // A new row nothing was typed into is dropped, not refused: leaving it
+    // must not hold the cursor.
+    if (m_state == State::Insert && m_buffer == ProfileRow{})
+        cancel();
+    else if (m_state == State::Edit || m_state == State::Insert)
         post();
 }
 
@@ -745,6 +749,11 @@ static ProfileRow storableRow(const ProfileRow& r)
     if (r.status && (*r.status < -32768 || *r.status > 32767))
         throw badValue(ProfileField::Status, *r.status);
     ProfileRow copy = r;
+    // No date and no text are empty fields, as the engine's own setField makes them.
+    if (copy.dt && !copy.dt->isValid())
+        copy.dt.reset();
+    if (copy.discrip && copy.discrip->isEmpty())
+        copy.discrip.reset();
     if (copy.discrip)
         copy.discrip = copy.discrip->left(kDiscripMax);
     for (const auto* d : {&copy.depth, &copy.velocity, &copy.temp})

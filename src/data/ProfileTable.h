@@ -62,8 +62,9 @@ public:
     int recNo() const;           // 1-based current row; 0 when empty; the new row while inserting
     void moveTo(int recNo);      // 1-based; clamped
 
-    // Editing. A pending edit is posted by every move. Post refuses a row
-    // without depth, velocity or temperature (TableError) and stays in edit.
+    // Editing. A pending edit is posted by every move, except a new row with
+    // nothing in it, which is cancelled. Post refuses a row without depth,
+    // velocity or temperature (TableError) and stays in edit.
     void append();
     void insert();               // new empty row in front of the current one
     void edit();

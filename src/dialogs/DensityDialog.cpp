@@ -15,7 +15,7 @@ TDlgDensity::TDlgDensity(float* density, QWidget* owner, Prompts* prompts)
     Label1->move(16, 12);
     EdDensity = new QLineEdit(this);
     EdDensity->setGeometry(40, 40, 113, 23);
-    EdDensity->setInputMask("1.999;_");
+    EdDensity->setInputMask("9.999;_");
     EdDensity->setMaxLength(5);
     EdDensity->setText(fmt::formatFloat("0.000", *m_density));
     Button1 = new QPushButton("确定", this);

@@ -57,12 +57,17 @@ std::optional<RecordingHeader> recordingHeader(const Frame& f)
     h.entry = *entry;
     for (int i = 2; i <= 6; ++i)
         h.baseName += hex2(f[i]);
-    h.start = QDateTime::fromString(QStringLiteral("20%1-%2-%3 %4:%5:00")
-                                        .arg(hex2(f[2]), hex2(f[3]), hex2(f[4]), hex2(f[5]), hex2(f[6])),
-                                    kStartFormat);
+    const QDate day = QDate::fromString(QStringLiteral("20%1-%2-%3").arg(hex2(f[2]), hex2(f[3]), hex2(f[4])),
+                                        QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(QStringLiteral("%1:%2").arg(hex2(f[5]), hex2(f[6])), QStringLiteral("HH:mm"));
     // A start time that is no date means a damaged header, not a recording.
-    if (!h.start.isValid())
+    if (!day.isValid() || !time.isValid())
         return std::nullopt;
+    h.start = QDateTime(day, time);
+    // The probe's clock knows no daylight saving: a start in the hour the
+    // local clock skips is kept, counted on from midnight.
+    if (!h.start.isValid())
+        h.start = QDateTime(day, QTime(0, 0)).addSecs(time.msecsSinceStartOfDay() / 1000);
     if (f[7] != 0)
         h.surfaceCount = f[7] * 256 + f[8];
     return h;

@@ -89,9 +89,13 @@ void MainWindowTest::writesSettingsAtClose()
     w.Draught = 0.8f;
     w.EdDensity->setText("1.025");
     w.SN = "VX-0042";
+    // Edited by hand while the client runs: kept at close.
+    f.writeIni(TestDir::readAll(f.ini()) + "[Record]\r\nOutput Format=2\r\n[Serial Port]\r\nDevice 3=/dev/ttyUSB0\r\n");
     w.close();
     QVERIFY(!w.SettingsWriteFailed);
     const QString text = fromGbk(TestDir::readAll(f.ini()));
+    QVERIFY(text.contains("Output Format=2"));
+    QVERIFY(text.contains("Device 3=/dev/ttyUSB0"));
     QVERIFY(text.contains("; kept"));
     QVERIFY(text.contains("Key=value"));
     QVERIFY(text.contains("Path=/data/casts/"));

@@ -181,6 +181,24 @@ void ProfileWindowTest::deleteAndInsertNeverTheFirstRow()
     w.InsertRecClick();
     QCOMPARE(t.state(), ProfileTable::State::Insert);
     QCOMPARE(t.recNo(), 3);
+    // Nothing typed in: moving on drops the new row; Esc in the grid drops it too.
+    t.next();
+    QCOMPARE(t.state(), ProfileTable::State::Browse);
+    QCOMPARE(t.recordCount(), 78);
+    t.moveTo(3);
+    w.InsertRecClick();
+    t.setField(ProfileField::Depth, 1.0);
+    QTest::keyClick(w.DBGrid, Qt::Key_Escape);
+    QCOMPARE(t.state(), ProfileTable::State::Browse);
+    QCOMPARE(t.recordCount(), 78);
+    // The grid's own delete key asks, and may take the first row.
+    t.first();
+    QTest::keyClick(w.DBGrid, Qt::Key_Delete, Qt::ControlModifier);   // answered No
+    QCOMPARE(t.recordCount(), 78);
+    QVERIFY(f.prompts.questions.last().startsWith("删除第一个记录？"));
+    f.prompts.answers.push_back(true);
+    QTest::keyClick(w.DBGrid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(t.recordCount(), 77);
 }
 
 void ProfileWindowTest::filterShowsMarkedRows()
@@ -243,6 +261,16 @@ void ProfileWindowTest::rawCastDrawsMergesAndAverages()
     f.prompts.values.push_back(500.0f);
     w.PMAvClick();
     QCOMPARE(f.prompts.last(), QString("声速剖面数据不足！"));
+    // Showing or hiding a curve keeps a zoom.
+    w.show();
+    QApplication::processEvents();
+    w.DBChart->chart()->zoom(4.0);
+    const double zoomedMax = w.DBChartBottom->max();
+    QVERIFY(w.DBChart->chart()->isZoomed());
+    w.SvTwoClick();
+    QCOMPARE(w.DBChartBottom->max(), zoomedMax);
+    w.SvTwoClick();
+    w.DBChart->chart()->zoomReset();
     // A click on a temperature point reads in degrees.
     w.DBChartClickSeries(w.SerTemp, w.SerTemp->at(5).x(), w.SerTemp->at(5).y());
     QVERIFY(w.StatusPanel[0]->text().endsWith("℃"));

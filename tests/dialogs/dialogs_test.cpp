@@ -46,6 +46,8 @@ void DialogsTest::densityRange_data()
     QTest::newRow("1.500") << "1.500" << true;
     QTest::newRow("1.501") << "1.501" << false;
     QTest::newRow("blank") << "1.   " << true;   // "1." reads as 1
+    QTest::newRow("fresh water") << "0.998" << true;
+    QTest::newRow("0.750") << "0.750" << false;
 }
 
 void DialogsTest::densityRange()
@@ -62,7 +64,13 @@ void DialogsTest::densityRange()
     if (!accepted) {
         QCOMPARE(prompts.last(), QString("密度值不正确!"));
         QCOMPARE(density, 1.0f);   // a refused value is not kept
+    } else {
+        QCOMPARE(density, float(text.trimmed().toDouble()));
     }
+    // A density below 1 is shown as it is, not bent into the edit's mask.
+    float fresh = 0.998f;
+    TDlgDensity again(&fresh, nullptr, &prompts);
+    QCOMPARE(again.EdDensity->text(), QString("0.998"));
 }
 
 void DialogsTest::directoryDialog()
