@@ -1,6 +1,7 @@
 // Live measurement and recording on the page CablePg.
 #include "app/Prompts.h"
 #include "app/SvMain.h"
+#include "app/LiveAxes.h"
 #include "app/UpDown.h"
 #include "data/ProfileTable.h"
 #include "link/FrameReceiver.h"
@@ -27,37 +28,6 @@
 namespace {
 
 constexpr qint64 kWindowMs = 120000;   // the live chart shows two minutes
-
-// Smallest and largest value of a series; false when it is empty.
-bool valueRange(const QLineSeries* s, double* lo, double* hi)
-{
-    const QList<QPointF> pts = s->points();
-    if (pts.isEmpty())
-        return false;
-    *lo = *hi = pts.front().y();
-    for (const QPointF& p : pts) {
-        *lo = std::min(*lo, p.y());
-        *hi = std::max(*hi, p.y());
-    }
-    return true;
-}
-
-// The live axes: automatic once the values spread beyond `autoAbove`, a fixed
-// band of +-`margin` around them while they spread less than `fixedBelow`,
-// unchanged in between.
-void rescale(QValueAxis* axis, const QLineSeries* s, double fixedBelow, double autoAbove, double margin)
-{
-    double lo = 0, hi = 0;
-    if (!valueRange(s, &lo, &hi))
-        return;
-    const double r = hi - lo;
-    if (r >= fixedBelow) {
-        if (r > autoAbove)
-            axis->setRange(lo, hi);
-    } else {
-        axis->setRange(lo - margin, hi + margin);
-    }
-}
 
 void dropBefore(QLineSeries* s, qint64 minMs)
 {
@@ -238,8 +208,8 @@ bool TSvMain::ProcessFrame(const FrameResult& r)
     Chart1Bottom->setRange(now.addMSecs(-kWindowMs), now);
     dropBefore(SerRealSv, nowMs - kWindowMs);
     dropBefore(SerRealTemp, nowMs - kWindowMs);
-    rescale(Chart1Left, SerRealSv, 1.0, 1.2, 0.2);
-    rescale(Chart1Right, SerRealTemp, 0.4, 0.5, 0.1);
+    rescaleLiveAxis(Chart1Left, SerRealSv, 1.0, 1.2, 0.2);
+    rescaleLiveAxis(Chart1Right, SerRealTemp, 0.4, 0.5, 0.1);
 
     const bool recordingOn = !btnRec->isEnabled() && Timer.isActive();
     if (Recording->shouldAppend(recordingOn, r.sv, r.depth, *m_clock)) {
