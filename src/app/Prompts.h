@@ -51,7 +51,8 @@ public:
     // The position of a profile for the survey formats that carry one; empty allowed.
     virtual bool position(QString* latitude, QString* longitude) = 0;
     // The print preview of a document; returns when the preview is closed.
-    virtual void preview(const PagePainter& paint) = 0;
+    // `saveText`, when given, is the preview's "save as text" command.
+    virtual void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) = 0;
     // The print dialog, then printing (to a printer or a PDF file); false when cancelled.
     virtual bool print(const PagePainter& paint, bool landscape) = 0;
 };
@@ -72,7 +73,7 @@ public:
     bool density(float* value) override;
     bool directory(const QString& initial, QString* chosen) override;
     bool position(QString* latitude, QString* longitude) override;
-    void preview(const PagePainter& paint) override;
+    void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) override;
     bool print(const PagePainter& paint, bool landscape) override;
 private:
     QWidget* m_parent;

@@ -140,6 +140,7 @@ public:
     void PMSaveClick(QObject* sender);
     void BtnPreviewClick();
     void BtnPrintTableClick();
+    void SaveReportText();   // the preview's text export
     void PMPrintClick();
     bool ExportCommaCsv(const QString& fileName);
     bool ExportHypackVel(const QString& fileName);
@@ -318,6 +319,7 @@ private:
     using ExportBuilder = std::function<QByteArray(const std::vector<ProfileRow>&, QString* error)>;
     bool writeExport(const QString& fileName, const ExportBuilder& build);
     std::function<void(class QPagedPaintDevice*)> reportPainter();
+    QString reportNote() const;   // description(yy-m-d hh:mm)
 
     SvMainOptions m_options;
     std::unique_ptr<MsClock> m_ownClock;

@@ -169,8 +169,8 @@ void TSvMain::buildSelfPage()
     lbTime = place(new QLabel("2001-12-12 20:20:20", GroupBox1), 16, 48, 152, 15);
     lbTime->setAlignment(Qt::AlignCenter);
     lbTime->setAutoFillBackground(true);
-    lbTime->setBackgroundRole(QPalette::Highlight);
-    lbTime->setForegroundRole(QPalette::HighlightedText);
+    lbTime->setBackgroundRole(QPalette::HighlightedText);   // the highlight-text colour as background
+    lbTime->setForegroundRole(QPalette::WindowText);
     btnQuery = button(GroupBox1, "读出", 16, 80, 113, 49);
     btnSetTime = button(GroupBox1, "校准", 216, 80, 113, 49);
 

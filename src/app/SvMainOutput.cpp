@@ -253,11 +253,16 @@ void TSvMain::PMSaveClick(QObject* sender)
     showStatus(2, QString());
 }
 
+QString TSvMain::reportNote() const
+{
+    return FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")";
+}
+
 std::function<void(QPagedPaintDevice*)> TSvMain::reportPainter()
 {
     svTable->first();
     const std::vector<ProfileRow> rows = shownRows();
-    const QString note = FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")";
+    const QString note = reportNote();
     const QString velocityTitle = reportVelocityTitle(rows);
     const QString format = OutputFormat;
     return [this, rows, note, velocityTitle, format](QPagedPaintDevice* device) {
@@ -272,7 +277,27 @@ void TSvMain::BtnPreviewClick()
 {
     if (!CheckTableOpen())
         return;
-    m_prompts->preview(reportPainter());
+    m_prompts->preview(reportPainter(), [this] { SaveReportText(); });
+}
+
+void TSvMain::SaveReportText()
+{
+    FileDialogRequest r;
+    r.title = "保存为文本文件";
+    r.defaultExt = "txt";
+    r.initialDir = Path;
+    r.filter = "文本文件(*.txt)|*.TXT";
+    const FileDialogResult chosen = m_prompts->saveFile(r);
+    if (!chosen.accepted)
+        return;
+    QString name = chosen.fileName;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += ".txt";
+    svTable->first();
+    const std::vector<ProfileRow> rows = shownRows();
+    QString error;
+    if (!writeFileAtomically(name, reportText(rows, reportNote(), reportVelocityTitle(rows), OutputFormat), &error))
+        m_prompts->error(error);
 }
 
 void TSvMain::BtnPrintTableClick()

@@ -64,9 +64,8 @@ void TSvMain::btnReadIntvClick()
         return;
     }
     ProbeProtocol protocol(*m_port);
-    const QString snBefore = SN;
     const probemem::IntervalReadResult r = probemem::readInterval(*m_port, protocol, Cal, SN, Density);
-    if (SN != snBefore || r.ok)
+    if (r.calibrated)
         showStatus(2, "设备号：" + SN);
     if (r.ok)
         edReadIntv->setText(r.text);
@@ -81,7 +80,7 @@ void TSvMain::btnSetIntvClick()
     ProbeProtocol protocol(*m_port);
     const probemem::IntervalSetResult r = probemem::setInterval(*m_port, protocol, Cal, SN, Density,
                                                                 edReadIntv->text(), edSetIntv->text());
-    if (r.sent)
+    if (r.calibrated)
         showStatus(2, "设备号：" + SN);
     if (!r.message.isEmpty())
         m_prompts->message(r.message);
@@ -122,9 +121,20 @@ void TSvMain::btnFileClick()
     if (!PortOpened || !m_port)
         return;
     ProbeProtocol protocol(*m_port);
-    FileList->clear();
+    // The list is emptied when the probe has taken the command, with the first entry or the end.
+    bool cleared = false;
+    auto clearOnce = [this, &cleared] {
+        if (!cleared)
+            FileList->clear();
+        cleared = true;
+    };
     const probemem::ListingResult r = probemem::listRecordings(
-        *m_port, protocol, [this](const probemem::DirectoryEntry& e) { addListRow(FileList, e); });
+        *m_port, protocol, [this, &clearOnce](const probemem::DirectoryEntry& e) {
+            clearOnce();
+            addListRow(FileList, e);
+        });
+    if (r.outcome != probemem::ListOutcome::NoAnswer)
+        clearOnce();
     if (r.memorySize)
         MemorySize = *r.memorySize;
     if (!r.message.isEmpty())
@@ -152,15 +162,21 @@ void TSvMain::btnUpLoadClick()
         return;
     EdDensity->setText(fmt::formatFloat("0.000", Density));
 
-    FileList->clear();
-    setBusy(true);
-    pr->setValue(0);
-    pr->show();
     probemem::UploadRequest request;
     request.path = Path;
     request.density = Density;
     request.memorySize = MemorySize;
     probemem::UploadCallbacks cb;
+    bool started = false;
+    cb.onCalibrated = [this] { showStatus(2, "设备号：" + SN); };
+    // The list, the hourglass and the bar once the probe has taken the command.
+    cb.onStarted = [this, &started] {
+        started = true;
+        FileList->clear();
+        setBusy(true);
+        pr->setValue(0);
+        pr->show();
+    };
     cb.onEntry = [this](const probemem::DirectoryEntry& e) { addListRow(FileList, e); };
     cb.onStatus = [this](const QString& text) { showStatus(0, text); };
     cb.onRecNo = [this](int n) { showStatus(1, QString::number(n)); };
@@ -169,13 +185,12 @@ void TSvMain::btnUpLoadClick()
         pr->repaint();
     };
     ProbeProtocol protocol(*m_port);
-    const QString snBefore = SN;
     const probemem::UploadResult r =
         probemem::upload(*m_port, protocol, *svTable, request, Cal, SN, Atmosphere, cb);
-    if (SN != snBefore || r.outcome != probemem::UploadOutcome::NoAnswer)
-        showStatus(2, "设备号：" + SN);
-    pr->hide();
-    setBusy(false);
+    if (started) {
+        pr->hide();
+        setBusy(false);
+    }
     if (!r.message.isEmpty())
         m_prompts->message(r.message);
 }

@@ -14,6 +14,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QToolBar>
 
 QStringList qtNameFilters(const QString& windowsFilter)
 {
@@ -151,12 +152,19 @@ bool WidgetPrompts::position(QString* latitude, QString* longitude)
     return true;
 }
 
-void WidgetPrompts::preview(const PagePainter& paint)
+void WidgetPrompts::preview(const PagePainter& paint, const std::function<void()>& saveText)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     QPrintPreviewDialog dlg(&printer, m_parent);
     dlg.setWindowTitle("数据报告");
+    if (saveText) {
+        if (QToolBar* bar = dlg.findChild<QToolBar*>()) {
+            bar->addSeparator();
+            QAction* save = bar->addAction("保存为文本文件");
+            QObject::connect(save, &QAction::triggered, &dlg, [&saveText] { saveText(); });
+        }
+    }
     QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [&paint](QPrinter* p) { paint(p); });
     dlg.exec();
 }

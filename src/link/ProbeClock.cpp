@@ -167,6 +167,7 @@ IntervalReadResult readInterval(SerialPort& port, ProbeProtocol& protocol, Calib
         r.message = calibrationMessage(c);
         return r;
     }
+    r.calibrated = true;
     if (!protocol.sendCommand(cmd::ReadInterval)) {
         port.setPower(0);
         r.message = kNoAnswer;
@@ -216,6 +217,7 @@ IntervalSetResult setInterval(SerialPort& port, ProbeProtocol& protocol, Calibra
         r.message = calibrationMessage(c);
         return r;
     }
+    r.calibrated = true;
     const auto count = intervalCount(cal, density, static_cast<float>(metres));
     if (!count) {
         port.setPower(0);

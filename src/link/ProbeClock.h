@@ -49,6 +49,7 @@ struct IntervalReadResult
     bool ok = false;
     QString text;      // edReadIntv: metres, "0.0"
     int count = 0;
+    bool calibrated = false;   // the calibration was read: "设备号：" + SN is shown
     QString message;   // empty on success: the window only fills the edit
 };
 // Reads the calibration into `cal`, `sn` first (the conversion needs the probe's own).
@@ -59,6 +60,7 @@ struct IntervalSetResult
 {
     bool ok = false;
     bool sent = false;   // the probe was asked at all
+    bool calibrated = false;
     QString message;
 };
 // `readText`, `setText`: the texts of edReadIntv and edSetIntv.

@@ -141,11 +141,16 @@ UploadResult upload(SerialPort& port, ProbeProtocol& protocol, ProfileTable& tab
         r.message = c == ProbeProtocol::CalibrationResult::NoAnswer ? kNoAnswer : kBadCalibration;
         return r;
     }
+    r.calibrated = true;
+    if (cb.onCalibrated)
+        cb.onCalibrated();
     if (!protocol.sendCommand(cmd::Upload)) {
         port.setPower(0);
         r.message = kNoAnswer;
         return r;
     }
+    if (cb.onStarted)
+        cb.onStarted();
     if (cb.onProgress)
         cb.onProgress(0);
 

@@ -61,6 +61,7 @@ struct UploadResult
 {
     UploadOutcome outcome = UploadOutcome::NoAnswer;
     std::vector<UploadedFile> files;
+    bool calibrated = false;   // the calibration was read: "设备号：" + SN is shown
     QString message;
 };
 
@@ -78,6 +79,8 @@ struct UploadCallbacks
     std::function<void(const QString&)> onStatus;        // status panel 0: "文件号：" + number
     std::function<void(int)> onRecNo;                    // status panel 1
     std::function<void(int)> onProgress;                 // pr, 0..100
+    std::function<void()> onCalibrated;                  // the calibration was read
+    std::function<void()> onStarted;                     // the probe took the command
 };
 
 // Reads the probe's calibration into `cal` and `sn`, then uploads every

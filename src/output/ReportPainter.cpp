@@ -1,4 +1,5 @@
 #include "output/ReportPainter.h"
+#include "settings/Gbk.h"
 #include "output/AtomicFile.h"
 #include "settings/Format.h"
 #include <QFontMetricsF>
@@ -172,6 +173,44 @@ void ReportPainter::paintColumn(QPainter& p, const ReportGeometry& g, int column
         text(detail, 40.8, y, Qt::AlignRight, cell(r.velocity, m_format));
         text(detail, 55.9, y, Qt::AlignRight, cell(r.temp, m_format));
     }
+}
+
+QByteArray reportText(const std::vector<ProfileRow>& rows, const QString& note, const QString& velocityTitle,
+                      const QString& outputFormat, const QDate& printDate)
+{
+    const ReportLayout layout = layoutReport(int(rows.size()));
+    // Each column three right-aligned fields of 8 characters, columns two spaces apart.
+    auto field = [](const QString& s) { return s.rightJustified(8); };
+    // A Chinese title takes two character cells.
+    const QString velocityHead = velocityTitle.rightJustified(8 - int(velocityTitle.size()));
+    QString out;
+    for (const ReportPage& page : layout.pages) {
+        if (page.number > 1)
+            out += u'\f';
+        out += QString(kTitle) + QStringLiteral("    ") + note + u'\n';
+        out += u'\n';
+        QStringList heads;
+        for (std::size_t c = 0; c < page.columns.size(); ++c)
+            heads << field(QStringLiteral("Dep.")) + velocityHead + field(QStringLiteral("Temp."));
+        out += heads.join(QStringLiteral("  ")) + u'\n';
+        for (int line = 0; line < layout.rowsPerColumn; ++line) {
+            QStringList cells;
+            for (const ColumnRows& col : page.columns) {
+                if (line >= col.count)
+                    break;
+                const ProfileRow& r = rows[size_t(col.first + line)];
+                cells << field(cell(r.depth, outputFormat)) + field(cell(r.velocity, outputFormat))
+                             + field(cell(r.temp, outputFormat));
+            }
+            if (cells.isEmpty())
+                break;
+            out += cells.join(QStringLiteral("  ")) + u'\n';
+        }
+        out += u'\n';
+        out += QStringLiteral("Print Date：") + printDate.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("    Page.")
+               + QString::number(page.number) + u'\n';
+    }
+    return toGbk(out);
 }
 
 bool renderReportPdf(const QString& path, const std::vector<ProfileRow>& rows,

@@ -47,6 +47,13 @@ private:
     double m_pxPerMm = 1.0;
 };
 
+// The report as plain text, page after page as printed: the title and the
+// note, the three columns side by side (depth, velocity, temperature
+// right-aligned in the OutputFormat), the print date and the page number; a
+// form feed between pages. Code page 936, one line feed per line.
+QByteArray reportText(const std::vector<ProfileRow>& rows, const QString& note, const QString& velocityTitle,
+                      const QString& outputFormat, const QDate& printDate = QDate::currentDate());
+
 // Writes the report as a PDF file, atomically. False with the reason.
 bool renderReportPdf(const QString& path, const std::vector<ProfileRow>& rows,
                      const QString& note, const QString& velocityTitle,

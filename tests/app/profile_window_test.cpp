@@ -348,6 +348,12 @@ void ProfileWindowTest::exportAndReport()
     w.BtnPrintTableClick();
     w.PMPrintClick();
     QCOMPARE(f.prompts.pdfFiles.size(), 3);
+    // The preview saves the report as text too.
+    f.prompts.saveTextInPreview = true;
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("report")));
+    w.BtnPreviewClick();
+    QVERIFY(TestDir::readAll(f.dir.file("report.txt")).startsWith("Sound Velocity Data  Report    S3(09-3-7 14:05)\n"));
+    QVERIFY(TestDir::readAll(f.dir.file("report.txt")).contains("     0.5  1480.3    15.3\n"));
     QVERIFY(f.prompts.lastPrintLandscape);
     for (const QString& pdf : f.prompts.pdfFiles)
         QVERIFY(TestDir::readAll(pdf).startsWith("%PDF"));

@@ -47,6 +47,21 @@ void SelfPageTest::listsAndUploads()
     QCOMPARE(w.FileList->topLevelItemCount(), n);
     QVERIFY2(f.prompts.last().startsWith(QString("共有 %1 个文件剩余内存：").arg(n)), qPrintable(f.prompts.last()));
     QVERIFY(!f.probe->powered());
+    // A probe that does not take the command leaves the list on screen; the
+    // device number shows only after a calibration was read.
+    w.StatusPanel[2]->clear();
+    SimulatedProbe::Faults silent;
+    silent.noEcho = "GI";
+    f.probe->setFaults(silent);
+    w.btnFileClick();
+    QCOMPARE(w.FileList->topLevelItemCount(), n);
+    w.edPath->setText(f.dir.file("refused"));
+    f.prompts.values.push_back(1.025f);
+    w.btnUpLoadClick();
+    QCOMPARE(w.FileList->topLevelItemCount(), n);
+    QVERIFY(w.pr->isHidden());
+    QCOMPARE(w.StatusPanel[2]->text(), "设备号：" + w.SN);
+    f.probe->setFaults({});
 
     const QString target = f.dir.file("casts");
     w.edPath->setText(target);

@@ -1,5 +1,6 @@
 #include "output/ReportLayout.h"
 #include "output/ReportPainter.h"
+#include "settings/Gbk.h"
 #include "TestDir.h"
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -110,6 +111,27 @@ TEST(Report, VelocityTitleByFirstRowStatus)
     for (const Case& c : cases)
         EXPECT_EQ(reportVelocityTitle(profile(2, c.status)), QString::fromUtf8(c.title));
     EXPECT_EQ(reportVelocityTitle({}), QStringLiteral("声速"));
+}
+
+TEST(Report, TextExportLaysOutThePagesAsPrinted)
+{
+    std::vector<ProfileRow> rows = profile(2);
+    rows[1].temp.reset();   // an empty field stays blank
+    const QByteArray text = reportText(rows, QStringLiteral("S3(09-3-7 14:05)"), QStringLiteral("声速"),
+                                       QStringLiteral("0.0"), QDate(2026, 12, 10));
+    const QByteArray expected = "Sound Velocity Data  Report    S3(09-3-7 14:05)\n"
+                                "\n"
+                                "    Dep.    " + toGbk(QStringLiteral("声速")) + "   Temp.\n"
+                                "     0.5  1480.0    15.0\n"
+                                "     1.0  1480.0        \n"
+                                "\n"
+                                "Print Date" + toGbk(QStringLiteral("：")) + "2026-12-10    Page.1\n";
+    EXPECT_EQ(text, expected);
+    // 136 rows: one full page of 135, then a second page after a form feed.
+    const QByteArray two = reportText(profile(136), QString(), QStringLiteral("声速"), QStringLiteral("0.0"));
+    EXPECT_EQ(two.count('\f'), 1);
+    EXPECT_TRUE(two.contains("Page.2\n"));
+    EXPECT_TRUE(two.split('\f').front().contains("    67.5"));   // the last row of page 1
 }
 
 TEST(Report, ChartPrintAreaIsThePageLessEightPercent)

@@ -77,9 +77,11 @@ QString renderPdf(const QString& dir, int n, const PagePainter& paint, bool land
 }
 }  // namespace
 
-void ScriptedPrompts::preview(const PagePainter& paint)
+void ScriptedPrompts::preview(const PagePainter& paint, const std::function<void()>& saveText)
 {
     pdfFiles << renderPdf(pdfDirectory, int(pdfFiles.size()), paint, false);
+    if (saveTextInPreview && saveText)
+        saveText();
 }
 
 bool ScriptedPrompts::print(const PagePainter& paint, bool landscape)

@@ -20,7 +20,7 @@ public:
     bool density(float* value) override;
     bool directory(const QString& initial, QString* chosen) override;
     bool position(QString* latitude, QString* longitude) override;
-    void preview(const PagePainter& paint) override;
+    void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) override;
     bool print(const PagePainter& paint, bool landscape) override;
 
     // The script.
@@ -30,6 +30,7 @@ public:
     std::deque<QString> directories;                // directory dialog; empty = cancelled
     std::deque<std::pair<QString, QString>> positions; // position dialog; none left = cancelled
     bool printConfirmed = true;                     // the print dialog's answer
+    bool saveTextInPreview = false;                 // the preview's "save as text" is used
     QString pdfDirectory;                           // previews and prints go to PDF files here
 
     // What happened.
