@@ -418,10 +418,7 @@ void TSvMain::bindEvents()
         if (svTable->isActive())
             svTable->cancel();
     });
-    grid->setOnLeave([this] {
-        if (svTable->state() == ProfileTable::State::Insert && svTable->current() == ProfileRow{})
-            svTable->cancel();
-    });
+    grid->setOnLeave([this] { svTable->dropEmptyNewRow(); });
     grid->setOnDeleteKey([this] { GridDeleteKey(); });
     connect(GridModel, &ProfileTableModel::editFailed, this, [this](const QString& m) { m_prompts->message(m); });
     connect(GridModel, &ProfileTableModel::currentRowChanged, this, [this](int row) {

@@ -1,7 +1,6 @@
 #include "data/ProfileTable.h"
 #include <cstdio>
 #include <sqlite3.h>
-#include <QScopeGuard>
 #include <QSqlDriver>
 #include "data/LegacyProfile.h"
 #include <QFile>
@@ -13,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -117,6 +117,12 @@ QString storedDateText(const QDateTime& dt)
 
 bool has(const std::optional<bool>& b) { return b.has_value() && *b; }
 
+// The error of a write the file refused, with the engine's reason.
+TableError writeError(const QString& table, const QString& why)
+{
+    return TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(table, why));
+}
+
 // SQLite's own connection behind the driver; null when the driver is another.
 sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
@@ -124,6 +130,19 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
     if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
         return *static_cast<sqlite3* const*>(h.constData());
     return nullptr;
+}
+
+// A statement prepared on SQLite's own connection; null without a handle or
+// when it cannot be prepared (the caller then goes through the driver).
+using DirectStatement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+DirectStatement prepareDirect(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (db && sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        stmt = nullptr;
+    }
+    return DirectStatement(stmt, &sqlite3_finalize);
 }
 
 // One row through a prepared INSERT of the eight columns; throws TableError.
@@ -152,7 +171,7 @@ void insertDirect(sqlite3* db, sqlite3_stmt* stmt, const ProfileRow& r, double o
         rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
     sqlite3_reset(stmt);
     if (rc != SQLITE_OK)
-        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(table, QString::fromUtf8(sqlite3_errmsg(db))));
+        throw writeError(table, QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 QVariant nullOf(QMetaType::Type t) { return QVariant(QMetaType(t)); }
@@ -249,11 +268,7 @@ void ProfileTable::open()
         openSqlite();
     }
     m_state = State::Browse;
-    rebuildView();
-    m_pos = m_view.empty() ? -1 : 0;
-    m_bof = true;
-    m_eof = m_view.empty();
-    emit rowsReset();
+    resetView(0, true);
     scrolled();
 }
 
@@ -416,6 +431,15 @@ void ProfileTable::rebuildView()
             m_view.push_back(int(i));
 }
 
+void ProfileTable::resetView(int pos, bool atFirst)
+{
+    rebuildView();
+    m_pos = m_view.empty() ? -1 : std::clamp(pos, 0, int(m_view.size()) - 1);
+    m_bof = atFirst || m_view.empty();
+    m_eof = m_view.empty();
+    emit rowsReset();
+}
+
 void ProfileTable::setFiltered(bool on)
 {
     if (!isActive()) {
@@ -424,11 +448,7 @@ void ProfileTable::setFiltered(bool on)
     }
     postPending();
     m_filtered = on;
-    rebuildView();
-    m_pos = m_view.empty() ? -1 : 0;
-    m_bof = true;
-    m_eof = m_view.empty();
-    emit rowsReset();
+    resetView(0, true);
     scrolled();
 }
 
@@ -448,13 +468,19 @@ void ProfileTable::checkActive(const char* what) const
 
 void ProfileTable::scrolled() { emit afterScroll(); }
 
+bool ProfileTable::dropEmptyNewRow()
+{
+    if (m_state != State::Insert || m_buffer != ProfileRow{})
+        return false;
+    cancel();
+    return true;
+}
+
 void ProfileTable::postPending()
 {
     // A new row nothing was typed into is dropped, not refused: leaving it
     // must not hold the cursor.
-    if (m_state == State::Insert && m_buffer == ProfileRow{})
-        cancel();
-    else if (m_state == State::Edit || m_state == State::Insert)
+    if (!dropEmptyNewRow() && (m_state == State::Edit || m_state == State::Insert))
         post();
 }
 
@@ -553,7 +579,7 @@ void ProfileTable::beginBatch()
     try {
         exec(QStringLiteral("BEGIN"));
     } catch (const QSqlError& e) {
-        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+        throw writeError(m_tableName, e.text());
     }
     m_batch = true;
 }
@@ -566,7 +592,7 @@ void ProfileTable::commitBatch()
     try {
         exec(QStringLiteral("COMMIT"));
     } catch (const QSqlError& e) {
-        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+        throw writeError(m_tableName, e.text());
     }
 }
 
@@ -742,6 +768,14 @@ void ProfileTable::setField(ProfileField f, const QVariant& v)
     emit rowChanged(m_state == State::Insert ? m_insertAt : m_pos);
 }
 
+// A row is stored only with its depth, velocity and temperature.
+static void checkRequired(const ProfileRow& r)
+{
+    for (ProfileField f : {ProfileField::Depth, ProfileField::Velocity, ProfileField::Temp})
+        if (!fieldOf(r, f).isValid())
+            throw TableError(QStringLiteral("字段 %1 必须有值！").arg(fieldText(f)));
+}
+
 // A whole row as the fields take it: the status within its 16 bits, the
 // description cut to its length, finite numbers.
 static ProfileRow storableRow(const ProfileRow& r)
@@ -778,7 +812,7 @@ void ProfileTable::writeRow(Stored& s, bool isNew)
     if (!isNew)
         q.addBindValue(s.rowid);
     if (!q.exec())
-        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, q.lastError().text()));
+        throw writeError(m_tableName, q.lastError().text());
     if (isNew)
         s.rowid = q.lastInsertId().toLongLong();
     q.finish();
@@ -800,7 +834,7 @@ void ProfileTable::renumber()
     } catch (const QSqlError& e) {
         if (!m_batch)
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+        throw writeError(m_tableName, e.text());
     }
     for (size_t i = 0; i < m_rows.size(); ++i)
         m_rows[i].ord = double(i + 1);
@@ -828,9 +862,7 @@ void ProfileTable::post()
     checkWritable("保存记录");
     if (m_state == State::Browse)
         return;
-    for (ProfileField f : {ProfileField::Depth, ProfileField::Velocity, ProfileField::Temp})
-        if (!fieldOf(m_buffer, f).isValid())
-            throw TableError(QStringLiteral("字段 %1 必须有值！").arg(fieldText(f)));
+    checkRequired(m_buffer);
     if (m_state == State::Insert) {
         Stored s{0, ordFor(m_insertStored), m_buffer};
         writeRow(s, true);
@@ -878,9 +910,7 @@ void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
     checked.reserve(rows.size());
     for (const ProfileRow& r : rows) {
         checked.push_back(storableRow(r));
-        for (ProfileField f : {ProfileField::Depth, ProfileField::Velocity, ProfileField::Temp})
-            if (!fieldOf(r, f).isValid())
-                throw TableError(QStringLiteral("字段 %1 必须有值！").arg(fieldText(f)));
+        checkRequired(r);
     }
     const size_t before = m_rows.size();
     try {
@@ -889,18 +919,13 @@ void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
         // Straight through SQLite's own interface when the driver hands out
         // its handle: binding through the driver costs more than the insert.
         sqlite3* handle = sqliteHandle(m_db);
-        sqlite3_stmt* stmt = nullptr;
-        if (handle
-            && sqlite3_prepare_v2(handle,
-                                  "INSERT INTO profile (fnDT, fnDepth, fnVelocity, fnTemp, fnStatus, fnDiscrip, "
-                                  "fnFiltOk, ord) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                                  -1, &stmt, nullptr) != SQLITE_OK)
-            stmt = nullptr;
-        const auto finalize = qScopeGuard([&] { sqlite3_finalize(stmt); });
+        const DirectStatement stmt = prepareDirect(
+            handle, "INSERT INTO profile (fnDT, fnDepth, fnVelocity, fnTemp, fnStatus, fnDiscrip, "
+                    "fnFiltOk, ord) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
         for (ProfileRow& r : checked) {
             Stored s{0, ordFor(m_rows.size()), std::move(r)};
             if (stmt) {
-                insertDirect(handle, stmt, s.row, s.ord, m_tableName);
+                insertDirect(handle, stmt.get(), s.row, s.ord, m_tableName);
                 s.rowid = sqlite3_last_insert_rowid(handle);
             } else {
                 writeRow(s, true);
@@ -914,7 +939,7 @@ void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
         try {
             throw;
         } catch (const QSqlError& e) {
-            throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+            throw writeError(m_tableName, e.text());
         }
     }
     rebuildView();
@@ -933,10 +958,7 @@ void ProfileTable::setMarks(const std::vector<bool>& marks)
         throw TableError(QStringLiteral("setMarks: %1 marks for %2 rows").arg(marks.size()).arg(m_rows.size()));
     const bool ownTransaction = !m_batch;
     sqlite3* handle = sqliteHandle(m_db);
-    sqlite3_stmt* stmt = nullptr;
-    if (handle && sqlite3_prepare_v2(handle, "UPDATE profile SET fnFiltOk=? WHERE rowid=?", -1, &stmt, nullptr) != SQLITE_OK)
-        stmt = nullptr;
-    const auto finalize = qScopeGuard([&] { sqlite3_finalize(stmt); });
+    const DirectStatement stmt = prepareDirect(handle, "UPDATE profile SET fnFiltOk=? WHERE rowid=?");
     // Rows changed so far with their old marks: the rows in memory follow the
     // file row by row, and a failed transaction of our own puts them back.
     std::vector<std::pair<size_t, std::optional<bool>>> changed;
@@ -949,13 +971,12 @@ void ProfileTable::setMarks(const std::vector<bool>& marks)
             if (st.row.filtOk == std::optional<bool>(mark))
                 continue;   // already so: nothing to write
             if (stmt) {
-                sqlite3_bind_int(stmt, 1, mark ? 1 : 0);
-                sqlite3_bind_int64(stmt, 2, st.rowid);
-                const int rc = sqlite3_step(stmt);
-                sqlite3_reset(stmt);
+                sqlite3_bind_int(stmt.get(), 1, mark ? 1 : 0);
+                sqlite3_bind_int64(stmt.get(), 2, st.rowid);
+                const int rc = sqlite3_step(stmt.get());
+                sqlite3_reset(stmt.get());
                 if (rc != SQLITE_DONE)
-                    throw TableError(QStringLiteral("数据无法写入文件：%1\n%2")
-                                         .arg(m_tableName, QString::fromUtf8(sqlite3_errmsg(handle))));
+                    throw writeError(m_tableName, QString::fromUtf8(sqlite3_errmsg(handle)));
             } else {
                 Stored s2 = st;
                 s2.row.filtOk = mark;
@@ -972,20 +993,14 @@ void ProfileTable::setMarks(const std::vector<bool>& marks)
             for (const auto& [i, old] : changed)
                 m_rows[i].row.filtOk = old;
         }
-        rebuildView();
-        m_pos = m_view.empty() ? -1 : std::min(std::max(m_pos, 0), int(m_view.size()) - 1);
-        m_bof = m_eof = m_view.empty();
-        emit rowsReset();
+        resetView(m_pos, false);
         try {
             throw;
         } catch (const QSqlError& e) {
-            throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, e.text()));
+            throw writeError(m_tableName, e.text());
         }
     }
-    rebuildView();
-    m_pos = m_view.empty() ? -1 : std::min(std::max(m_pos, 0), int(m_view.size()) - 1);
-    m_bof = m_eof = m_view.empty();
-    emit rowsReset();
+    resetView(m_pos, false);
     scrolled();
 }
 
@@ -1024,7 +1039,7 @@ void ProfileTable::deleteRow()
     const size_t at = size_t(m_view[size_t(m_pos)]);
     m_sql->remove.addBindValue(m_rows[at].rowid);
     if (!m_sql->remove.exec())
-        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, m_sql->remove.lastError().text()));
+        throw writeError(m_tableName, m_sql->remove.lastError().text());
     m_sql->remove.finish();
     m_state = State::Browse;
     m_buffer = {};

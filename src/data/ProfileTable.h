@@ -70,6 +70,8 @@ public:
     void edit();
     void post();
     void cancel();
+    // Cancels a new row nothing was typed into; false when there is none.
+    bool dropEmptyNewRow();
     void deleteRow();
     State state() const { return m_state; }
     // The depth-layer marks: fnFiltOk of every stored row, in stored order, in
@@ -133,6 +135,8 @@ private:
     void renumber();
     void checkWritable(const char* what) const;
     void rebuildView();
+    // The view rebuilt, the cursor at visible `pos` (clamped), bof when `atFirst`; rowsReset.
+    void resetView(int pos, bool atFirst);
     void checkActive(const char* what) const;
     void postPending();
     void scrolled();
