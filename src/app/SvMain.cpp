@@ -365,6 +365,24 @@ void TSvMain::setVelocityColumnTitle(const QString& title)
     GridModel->setVelocityTitle(title);
 }
 
+QString TSvMain::askSaveName(const QString& title, const QString& filter, const QString& defaultExt,
+                             const QString& initialName, const QString& initialDir)
+{
+    FileDialogRequest r;
+    r.title = title;
+    r.filter = filter;
+    r.defaultExt = defaultExt;
+    r.initialDir = initialDir.isEmpty() ? Path : initialDir;
+    r.fileName = initialName;
+    const FileDialogResult chosen = m_prompts->saveFile(r);
+    if (!chosen.accepted)
+        return QString();
+    QString name = chosen.fileName;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += "." + defaultExt;
+    return name;
+}
+
 void TSvMain::setCaptionForFile(const QString& fileName)
 {
     setWindowTitle("Sondix2.1 " + fileName);

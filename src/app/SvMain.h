@@ -296,6 +296,10 @@ public:
     void fitUnlessZoomed();
     void applyRightAxisGridRule();
     void setCaptionForFile(const QString& fileName);
+    // The save dialog in `Path`: the chosen name, with "." + defaultExt when it
+    // has no extension; empty when cancelled.
+    QString askSaveName(const QString& title, const QString& filter, const QString& defaultExt,
+                        const QString& initialName = QString(), const QString& initialDir = QString());
     void setActivePage(QWidget* page);                  // without running PgCtrlChange
     QString settingsPath() const { return m_settingsPath; }
     QString dataDirectory() const { return m_dataDir; }

@@ -367,18 +367,10 @@ void TSvMain::btnAnalyzeMouseMove()
 
 void TSvMain::SaveBMPClick()
 {
-    FileDialogRequest r;
-    r.title = "保存曲线图";
-    r.defaultExt = "bmp";
-    r.initialDir = Path;
-    r.filter = "WINDOWS位图文件(*.bmp)|*.BMP";
-    const FileDialogResult chosen = m_prompts->saveFile(r);
-    if (!chosen.accepted)
+    const QString name = askSaveName("保存曲线图", "WINDOWS位图文件(*.bmp)|*.BMP", "bmp");
+    if (name.isEmpty())
         return;
-    Path = QFileInfo(chosen.fileName).absolutePath() + "/";
-    QString name = chosen.fileName;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += ".bmp";
+    Path = QFileInfo(name).absolutePath() + "/";
     // The chart as shown: its present size and zoom.
     const QImage image = DBChart->grab().toImage().convertToFormat(QImage::Format_RGB888);
     QByteArray bytes;

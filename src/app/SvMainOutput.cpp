@@ -176,17 +176,9 @@ void TSvMain::PMSaveClick(QObject* sender)
     const Series temps = toSeries(SerTemp);
     const int mergedCount = SerSv->count();
 
-    FileDialogRequest r;
-    r.title = average ? "保存平均声速" : "保存声速剖面";
-    r.defaultExt = "db";
-    r.initialDir = Path;
-    r.filter = "数据库文件(*.db)|*.DB";
-    const FileDialogResult chosen = m_prompts->saveFile(r);
-    if (!chosen.accepted)
+    const QString name = askSaveName(average ? "保存平均声速" : "保存声速剖面", "数据库文件(*.db)|*.DB", "db");
+    if (name.isEmpty())
         return;
-    QString name = chosen.fileName;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += ".db";
     Path = QFileInfo(name).absolutePath() + "/";
 
     // The open profile is held by the window: close it to judge it, and bring
@@ -282,17 +274,9 @@ void TSvMain::BtnPreviewClick()
 
 void TSvMain::SaveReportText()
 {
-    FileDialogRequest r;
-    r.title = "保存为文本文件";
-    r.defaultExt = "txt";
-    r.initialDir = Path;
-    r.filter = "文本文件(*.txt)|*.TXT";
-    const FileDialogResult chosen = m_prompts->saveFile(r);
-    if (!chosen.accepted)
+    const QString name = askSaveName("保存为文本文件", "文本文件(*.txt)|*.TXT", "txt");
+    if (name.isEmpty())
         return;
-    QString name = chosen.fileName;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += ".txt";
     svTable->first();
     const std::vector<ProfileRow> rows = shownRows();
     QString error;

@@ -127,19 +127,12 @@ bool TSvMain::ensureWritableProfile()
         return true;
     const QString oldPath = svTable->tableName();
     const QFileInfo old(oldPath);
-    FileDialogRequest r;
-    r.title = "旧格式数据文件只能查看，修改前请另存为新格式文件";
-    r.filter = "数据库文件(*.db)|*.DB";
-    r.defaultExt = "db";
-    r.initialDir = old.absolutePath();
-    r.fileName = old.absolutePath() + "/" + old.completeBaseName() + "-new."
-                 + (old.suffix().isEmpty() ? QStringLiteral("db") : old.suffix());
-    const FileDialogResult chosen = m_prompts->saveFile(r);
-    if (!chosen.accepted)
+    const QString name = askSaveName("旧格式数据文件只能查看，修改前请另存为新格式文件", "数据库文件(*.db)|*.DB", "db",
+                                     old.absolutePath() + "/" + old.completeBaseName() + "-new."
+                                         + (old.suffix().isEmpty() ? QStringLiteral("db") : old.suffix()),
+                                     old.absolutePath());
+    if (name.isEmpty())
         return false;
-    QString name = chosen.fileName;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += ".db";
     QString reason;
     if (!mayOverwrite(name, &reason)) {   // the old file itself among them
         m_prompts->message(reason);
@@ -160,20 +153,20 @@ bool TSvMain::ensureWritableProfile()
         m_prompts->message("建立数据文件时错误！\n" + error);
         return false;
     }
-    try {
+    // A file opened in place of the old one, with the same view and row.
+    auto reopenAs = [&](const QString& path) {
         svTable->close();
-        svTable->setTableName(name);
+        svTable->setTableName(path);
         svTable->open();
         svTable->setFiltered(wasFiltered);
         svTable->moveTo(recNo);
+    };
+    try {
+        reopenAs(name);
     } catch (const TableError& e) {
         // The new file is written but will not open: the old one is shown again.
         try {
-            svTable->close();
-            svTable->setTableName(oldPath);
-            svTable->open();
-            svTable->setFiltered(wasFiltered);
-            svTable->moveTo(recNo);
+            reopenAs(oldPath);
         } catch (const TableError&) {
         }
         setBusy(false);
