@@ -1,5 +1,6 @@
 // Old client's profile files through the window (opened read-only, converted
 // before any change) and the survey formats of the export dialog.
+#include "ProfileFiles.h"
 #include "ParadoxWriter.h"
 #include "WindowFixture.h"
 #include "data/ProfileTable.h"
@@ -48,16 +49,6 @@ void open(WindowFixture& f, const QString& path)
 {
     f.prompts.files.push_back(ScriptedPrompts::file(path));
     f.window->BtnOpenClick(f.window->BtnOpen);
-}
-
-std::vector<ProfileRow> rowsOf(const QString& path)
-{
-    ProfileTable t;
-    t.setTableName(path);
-    t.open();
-    std::vector<ProfileRow> rows = t.visibleRows();
-    t.close();
-    return rows;
 }
 
 using Change = std::function<void(TSvMain&)>;
@@ -194,7 +185,7 @@ void LegacyWindowTest::changesConvertFirst()
     QCOMPARE(w.windowTitle(), "Sondix2.1 " + converted);
     QCOMPARE(TestDir::readAll(path), before);
     w.svTable->close();
-    const std::vector<ProfileRow> rows = rowsOf(converted);
+    const std::vector<ProfileRow> rows = readProfileRows(converted);
     QCOMPARE(int(rows.size()), rowsAfter);
     QCOMPARE(rows.front().discrip.value_or(QString()), description);
     QCOMPARE(rows.front().dt, oldCast().front().dt);

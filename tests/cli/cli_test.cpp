@@ -1,5 +1,6 @@
 // svptool driven as a process: each subcommand's result on small fixtures, and
 // exit code 2 with one line on standard error and nothing written on bad input.
+#include "ProfileFiles.h"
 #include "ParadoxWriter.h"
 #include "TestDir.h"
 #include "analysis/CastSplit.h"
@@ -83,16 +84,6 @@ std::vector<ProfileRow> averageFixture()
                     QStringLiteral("平均声速(0.80米起算)"));
 }
 
-std::vector<ProfileRow> readRows(const QString& path)
-{
-    ProfileTable t;
-    t.setTableName(path);
-    t.open();
-    std::vector<ProfileRow> rows = t.visibleRows();
-    t.close();
-    return rows;
-}
-
 class Cli : public ::testing::Test
 {
 protected:
@@ -148,8 +139,8 @@ TEST_F(Cli, InfoTellsKindAndFormat)
 
 TEST_F(Cli, ExportWritesTheLibraryBytes)
 {
-    const std::vector<ProfileRow> raw = readRows(dir.file("raw.db"));
-    const std::vector<ProfileRow> av = readRows(dir.file("average.db"));
+    const std::vector<ProfileRow> raw = readProfileRows(dir.file("raw.db"));
+    const std::vector<ProfileRow> av = readProfileRows(dir.file("average.db"));
     struct Case { const char* file; QStringList options; QByteArray expected; };
     const Case cases[] = {
         {"raw.db", {"--format", "csv"}, exportCommaCsv(raw, "0.00")},
@@ -172,7 +163,7 @@ TEST_F(Cli, ExportWritesTheLibraryBytes)
 
 TEST_F(Cli, ExportSurveyFormats)
 {
-    const std::vector<ProfileRow> raw = readRows(dir.file("raw.db"));
+    const std::vector<ProfileRow> raw = readProfileRows(dir.file("raw.db"));
     struct Case { const char* format; SurveyFormat survey; const char* position; };
     const Case cases[] = {
         {"caris", SurveyFormat::CarisSvp, "43:34:12,-065:43:21"},
@@ -215,9 +206,9 @@ TEST_F(Cli, MergeSavesTheChartsMergedProfile)
         samples.push_back({*x.depth, *x.velocity, *x.temp});
     Series sv, temp;
     ASSERT_TRUE(buildMergedProfile(splitCast(samples), &sv, &temp));
-    const std::vector<ProfileRow> saved = readRows(dir.file("m.db"));
+    const std::vector<ProfileRow> saved = readProfileRows(dir.file("m.db"));
     ASSERT_EQ(saved.size(), rawCast().size());
-    EXPECT_EQ(saved, readRows(save("expected.db", mergedProfileRows(sv, temp, kDate, QStringLiteral("长江口S3")))));
+    EXPECT_EQ(saved, readProfileRows(save("expected.db", mergedProfileRows(sv, temp, kDate, QStringLiteral("长江口S3")))));
     EXPECT_EQ(saved.front().status, kKindMerged);
 }
 
@@ -225,7 +216,7 @@ TEST_F(Cli, AverageFromStoredMergedProfile)
 {
     const Result r = run({"average", dir.file("merged.db"), "--from", "0.8", "-o", dir.file("a.db")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const std::vector<ProfileRow> rows = readRows(dir.file("a.db"));
+    const std::vector<ProfileRow> rows = readProfileRows(dir.file("a.db"));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].status, kKindAverage);
     EXPECT_EQ(rows[0].discrip, QStringLiteral("平均声速(0.80米起算)"));
@@ -239,7 +230,7 @@ TEST_F(Cli, AverageFromStoredMergedProfile)
 
     const Result fromRaw = run({"average", dir.file("raw.db"), "--from", "0", "-o", dir.file("b.db")});
     ASSERT_EQ(fromRaw.code, 0) << fromRaw.err.toStdString();
-    EXPECT_EQ(readRows(dir.file("b.db")).front().status, kKindAverage);
+    EXPECT_EQ(readProfileRows(dir.file("b.db")).front().status, kKindAverage);
 }
 
 TEST_F(Cli, ImportCsvStoresRecordedValues)
@@ -258,7 +249,7 @@ TEST_F(Cli, ImportCsvStoresRecordedValues)
         const Result r = run({"import-csv", in, "--description", QStringLiteral("测站1"),
                            "--date", "2026-12-01 08:30", "-o", outFile});
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
-        const std::vector<ProfileRow> rows = readRows(outFile);
+        const std::vector<ProfileRow> rows = readProfileRows(outFile);
         ASSERT_EQ(rows.size(), 2u) << n;
         EXPECT_EQ(rows[0].depth, 0.5);
         EXPECT_EQ(rows[0].velocity, 1480.26);
@@ -283,7 +274,7 @@ TEST_F(Cli, ConvertKeepsEveryRow)
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     std::vector<ProfileRow> legacy;
     ASSERT_TRUE(readLegacyProfile(old, &legacy, &error));
-    EXPECT_EQ(readRows(dir.file("new.db")), legacy);
+    EXPECT_EQ(readProfileRows(dir.file("new.db")), legacy);
     EXPECT_EQ(TestDir::readAll(old), before);
 }
 
@@ -370,7 +361,7 @@ TEST_F(Cli, ListAndUploadOnTheSimulator)
     EXPECT_TRUE(r.err.contains(QStringLiteral("文件号：3")));
     const QStringList files = QDir(up).entryList({"*.db"}, QDir::Files);
     ASSERT_EQ(files.size(), 3);
-    EXPECT_EQ(readRows(QDir(up).filePath("2611200815.db")).front().dt,
+    EXPECT_EQ(readProfileRows(QDir(up).filePath("2611200815.db")).front().dt,
               QDateTime(QDate(2026, 11, 20), QTime(8, 15)));
 
     const Result badDensity = run({"upload", "--sim-clock", "--dir", dir.file("up2"), "--density", "2"});

@@ -1,5 +1,6 @@
 // The upload of stored recordings end to end: simulated probe on the simulated
 // clock, real profile files in a temporary directory.
+#include "ProfileFiles.h"
 #include "TestDir.h"
 #include "data/ProfileTable.h"
 #include "link/Calibration.h"
@@ -59,16 +60,6 @@ ProfileRow row(double depth, double sv, double temp, int status, std::optional<Q
     return r;
 }
 
-std::vector<ProfileRow> rowsOf(const QString& file)
-{
-    ProfileTable t;
-    t.setTableName(file);
-    t.open();
-    std::vector<ProfileRow> rows = t.visibleRows();
-    t.close();
-    return rows;
-}
-
 struct Rig
 {
     SimulatedClock clk;
@@ -120,10 +111,10 @@ TEST(Upload, TwoRecordingsRowByRow)
     // The 0xFF record gives no row; the low-battery row says so.
     const std::vector<ProfileRow> a = {row(12.78, 1472.62, 18.50, 0, kStartA), row(12.78, 1472.62, 18.50, 1),
                                        row(0.00, 1300.00, 93.00, 0)};
-    EXPECT_EQ(rowsOf(rig.dir.file("2512312359.db")), a);
+    EXPECT_EQ(readProfileRows(rig.dir.file("2512312359.db")), a);
     // The second header has no surface pressure: the first one's atmosphere stays.
     const std::vector<ProfileRow> b = {row(12.78, 1472.62, 18.50, 0, kStartB), row(34.84, 1472.62, -1.00, 0)};
-    EXPECT_EQ(rowsOf(rig.dir.file("2601020830.db")), b);
+    EXPECT_EQ(readProfileRows(rig.dir.file("2601020830.db")), b);
 
     EXPECT_EQ(rig.atmosphere, static_cast<float>(PressureFromCount(rig.cal, 4200)));
     EXPECT_EQ(rig.sn, "VX4417");
@@ -163,20 +154,20 @@ TEST(Upload, SameMinuteKeepsBoth)
     Rig rig({rec(1, kStartA, 4200, {kMid}), rec(2, kStartA, 4200, {kLow, kDeep})});
     EXPECT_EQ(rig.run().message, "传输2个文件（传输完成）");
     EXPECT_EQ(rig.files(), QStringList({"2512312359-2.db", "2512312359.db"}));
-    EXPECT_EQ(rowsOf(rig.dir.file("2512312359.db")).size(), 1u);
-    EXPECT_EQ(rowsOf(rig.dir.file("2512312359-2.db")).size(), 2u);
-    EXPECT_EQ(*rowsOf(rig.dir.file("2512312359-2.db"))[0].status, 1);
+    EXPECT_EQ(readProfileRows(rig.dir.file("2512312359.db")).size(), 1u);
+    EXPECT_EQ(readProfileRows(rig.dir.file("2512312359-2.db")).size(), 2u);
+    EXPECT_EQ(*readProfileRows(rig.dir.file("2512312359-2.db"))[0].status, 1);
 }
 
 TEST(Upload, RepeatedUploadReplacesItsOwnFiles)
 {
     Rig rig({rec(1, kStartA, 4200, {kMid, kDeep}), rec(2, kStartA, 4200, {kLow})});
     rig.run();
-    const std::vector<ProfileRow> first = rowsOf(rig.dir.file("2512312359.db"));
+    const std::vector<ProfileRow> first = readProfileRows(rig.dir.file("2512312359.db"));
     EXPECT_EQ(rig.run().message, "传输2个文件（传输完成）");
     EXPECT_EQ(rig.files(), QStringList({"2512312359-2.db", "2512312359.db"}));
-    EXPECT_EQ(rowsOf(rig.dir.file("2512312359.db")), first);
-    EXPECT_EQ(rowsOf(rig.dir.file("2512312359-2.db")).size(), 1u);
+    EXPECT_EQ(readProfileRows(rig.dir.file("2512312359.db")), first);
+    EXPECT_EQ(readProfileRows(rig.dir.file("2512312359-2.db")).size(), 1u);
 }
 
 TEST(Upload, OtherFilesOfTheNameAreKept)
@@ -213,7 +204,7 @@ TEST(Upload, OtherFilesOfTheNameAreKept)
         const QByteArray before = TestDir::readAll(target);
         EXPECT_EQ(rig.run().message, "传输1个文件（传输完成）");
         EXPECT_EQ(TestDir::readAll(target), before);
-        EXPECT_EQ(rowsOf(rig.dir.file("2512312359-2.db")).size(), 1u);
+        EXPECT_EQ(readProfileRows(rig.dir.file("2512312359-2.db")).size(), 1u);
     }
 }
 
@@ -234,7 +225,7 @@ TEST(Upload, InterruptedUploadKeepsWhatArrived)
         rig.probe.setFaults(c.faults);
         EXPECT_EQ(rig.run().message, c.message);
         EXPECT_EQ(rig.files(), QStringList({"2512312359.db"}));
-        const std::vector<ProfileRow> rows = rowsOf(rig.dir.file("2512312359.db"));
+        const std::vector<ProfileRow> rows = readProfileRows(rig.dir.file("2512312359.db"));
         ASSERT_EQ(rows.size(), c.rows);
         EXPECT_EQ(rows[0].dt, kStartA);
         EXPECT_EQ(*rows[1].status, 1);

@@ -1,3 +1,4 @@
+#include "ProfileFiles.h"
 #include "output/SavedProfile.h"
 #include "data/ProfileTable.h"
 #include "TestDir.h"
@@ -5,16 +6,6 @@
 #include <QDir>
 
 namespace {
-
-std::vector<ProfileRow> readBack(const QString& path)
-{
-    ProfileTable table;
-    table.setTableName(path);
-    table.open();
-    std::vector<ProfileRow> rows = table.visibleRows();
-    table.close();
-    return rows;
-}
 
 ProfileRow row(double depth, double velocity, double temp, std::optional<int> status = {},
                std::optional<QDateTime> dt = {}, std::optional<QString> discrip = {})
@@ -56,7 +47,7 @@ TEST(SavedProfile, MergedProfileSavedAndReadBackRowByRow)
     EXPECT_EQ(rows, expected);
     QString error;
     ASSERT_TRUE(saveProfileFile(path, rows, &error)) << error.toStdString();
-    EXPECT_EQ(readBack(path), expected);
+    EXPECT_EQ(readProfileRows(path), expected);
     EXPECT_EQ(entries(dir.path()), QStringList{"merged.db"});
 }
 
@@ -74,7 +65,7 @@ TEST(SavedProfile, AverageProfileTakesTheTemperaturesOfItsDepths)
     EXPECT_EQ(rows, expected);
     QString error;
     ASSERT_TRUE(saveProfileFile(path, rows, &error)) << error.toStdString();
-    EXPECT_EQ(readBack(path), expected);
+    EXPECT_EQ(readProfileRows(path), expected);
 }
 
 TEST(SavedProfile, SeriesOutOfStepNeverInventTemperatures)
@@ -96,14 +87,14 @@ TEST(SavedProfile, ReplacesAnOldFileAndAFailedSaveKeepsIt)
     ASSERT_TRUE(saveProfileFile(path, first, &error)) << error.toStdString();
     const auto second = mergedProfileRows({{9.0, 1490.0}}, {{9.0, 5.0}}, kDate, "second");
     ASSERT_TRUE(saveProfileFile(path, second, &error)) << error.toStdString();
-    EXPECT_EQ(readBack(path), second);
+    EXPECT_EQ(readProfileRows(path), second);
 
     // A row the engine refuses (no temperature) fails the save midway.
     std::vector<ProfileRow> broken = first;
     broken[2].temp.reset();
     EXPECT_FALSE(saveProfileFile(path, broken, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(readBack(path), second);
+    EXPECT_EQ(readProfileRows(path), second);
     EXPECT_EQ(entries(dir.path()), QStringList{"prof.db"});
 
     EXPECT_FALSE(saveProfileFile(dir.file("missing/prof.db"), first, &error));
