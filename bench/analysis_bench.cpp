@@ -1,7 +1,7 @@
 #include "analysis/AverageVelocity.h"
 #include "analysis/CastSplit.h"
 #include "analysis/MergedProfile.h"
-#include "data/DepthLayer.h"
+#include "analysis/DepthLayer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // (what a drag-to-zoom does). Offscreen, raster painting.
 #include "ScriptedPrompts.h"
 #include "app/SvMain.h"
-#include "data/ProfileTable.h"
+#include "storage/ProfileTable.h"
 #include <QApplication>
 #include <QAction>
 #include <QPushButton>

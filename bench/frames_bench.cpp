@@ -1,11 +1,11 @@
 // The live path at the probe's line rate (96 frames/s at 9600 baud): receiving
 // and checking frames, converting them, choosing and building sample rows,
 // and committing each row to a profile file. Must stay far below 1 % of a core.
-#include "data/ProfileTable.h"
-#include "link/FrameReceiver.h"
-#include "link/LiveRecording.h"
-#include "link/MsClock.h"
-#include "link/SerialPort.h"
+#include "storage/ProfileTable.h"
+#include "probe/FrameReceiver.h"
+#include "probe/LiveRecording.h"
+#include "probe/MsClock.h"
+#include "probe/SerialPort.h"
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -1,9 +1,10 @@
-// An old client's 100,000-row Paradox profile file: reading it, converting it
+// An old 100,000-row Paradox profile file: reading it, converting it
 // into a profile file of the current format, and building every survey format
 // from it.
 #include "ParadoxWriter.h"
-#include "data/LegacyProfile.h"
-#include "output/SavedProfile.h"
+#include "storage/LegacyProfile.h"
+#include "document/ProcessedProfiles.h"
+#include "storage/ProfileStore.h"
 #include "output/SurveyFormats.h"
 #include <QFile>
 #include <QTemporaryDir>

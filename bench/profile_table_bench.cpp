@@ -1,5 +1,5 @@
 // Table engine speed: opening a long cast, committed posts, whole-profile walks.
-#include "data/ProfileTable.h"
+#include "storage/ProfileTable.h"
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>

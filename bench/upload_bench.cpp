@@ -1,12 +1,13 @@
 // Upload of a full probe memory on the simulated clock: the client's own CPU
 // time (decoding, converting, committing every row) against the time the
 // 9600-baud line needs to carry the same frames. The line must be the limit.
-#include "data/ProfileTable.h"
-#include "link/Calibration.h"
-#include "link/MsClock.h"
-#include "link/ProbeProtocol.h"
-#include "link/ProbeUpload.h"
-#include "link/SimulatedProbe.h"
+#include "storage/ProfileTable.h"
+#include "model/Calibration.h"
+#include "probe/MsClock.h"
+#include "probe/ProbeProtocol.h"
+#include "document/UploadFiles.h"
+#include "probe/ProbeUpload.h"
+#include "probe/SimulatedProbe.h"
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -57,7 +58,8 @@ void BM_UploadFullMemory(benchmark::State& state)
 
         const double c0 = cpuMs();
         const auto w0 = std::chrono::steady_clock::now();
-        const auto r = probemem::upload(probe, protocol, table, {dir.path() + '/', 1.0f, 32704}, cal, sn, atmosphere);
+        probemem::TableUploadSink sink(table, dir.path() + '/');
+        const auto r = probemem::upload(probe, protocol, sink, {1.0f, 32704}, cal, sn, atmosphere);
         cpuTotal += cpuMs() - c0;
         wallTotal += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count();
         for (const auto& f : r.files)

@@ -25,5 +25,5 @@ struct AverageResult
 };
 
 // merged: ascending depth. The travel time is accumulated as a 32-bit float rounded
-// after every addition, as the original client held it.
+// after every addition.
 AverageResult averageSoundVelocity(const Series& merged, float startDepth);

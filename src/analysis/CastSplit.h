@@ -21,7 +21,7 @@ struct CastParts
     float threshold = 0.0f;    // turning threshold of the cast
 };
 
-// The greatest depth minus 1 cm, held as a 32-bit float like the original client:
+// The greatest depth minus 1 cm, held as a 32-bit float:
 // 100.00 gives 99.98999786..., 50.00 gives 49.99000167...
 float turningThreshold(double maxDepth);
 

@@ -52,9 +52,9 @@ void applyFirstPointRule(Series& series)
 
 namespace {
 
-// The original keeps the two already-visited values as 32-bit floats, reads the
-// neighbour still to be visited at full precision and weights all three by an
-// extended-precision third.
+// The two already-visited values are kept as 32-bit floats, the neighbour
+// still to be visited is read at full precision, and all three are weighted by
+// an extended-precision third.
 void smoothValues(Series& series, std::size_t n, double SeriesPoint::*value)
 {
     const long double third = 1.0L / 3.0L;

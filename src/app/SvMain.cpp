@@ -2,18 +2,18 @@
 #include "app/SvMain.h"
 #include "app/ProfileChartView.h"
 #include "app/ProfileGrid.h"
-#include "app/Prompts.h"
+#include "app/WidgetPrompts.h"
 #include "app/UpDown.h"
-#include "data/ProfileTable.h"
-#include "data/ProfileTableModel.h"
-#include "link/ExchangeDumpFile.h"
-#include "link/FrameReceiver.h"
-#include "link/LiveRecording.h"
-#include "link/MsClock.h"
-#include "link/PortFactory.h"
-#include "link/ProbeProtocol.h"
-#include "link/SerialPort.h"
-#include "settings/Format.h"
+#include "storage/ProfileTable.h"
+#include "document/ProfileTableModel.h"
+#include "document/ExchangeDumpFile.h"
+#include "probe/FrameReceiver.h"
+#include "probe/LiveRecording.h"
+#include "probe/MsClock.h"
+#include "probe/PortFactory.h"
+#include "probe/ProbeProtocol.h"
+#include "probe/SerialPort.h"
+#include "text/Format.h"
 #include "settings/IniFile.h"
 #include <QApplication>
 #include <QCheckBox>
@@ -114,7 +114,6 @@ TSvMain::~TSvMain()
 
 void TSvMain::FormCreate()
 {
-    // The timer-resolution call of the Windows client has no counterpart here.
     setActivePage(CablePg);
 }
 
@@ -204,17 +203,7 @@ void TSvMain::loadSettings()
     Density = s.density;
     EdDensity->setText(fmt::formatFloat("0.000", Density));
     Atmosphere = s.atmosphere;
-    Cal.lf2048 = s.lf2048;
-    Cal.tf2048 = s.tf2048;
-    Cal.pa0 = s.pa0;
-    Cal.pa1 = s.pa1;
-    Cal.pa2 = s.pa2;
-    Cal.ta0 = s.ta0;
-    Cal.ta1 = s.ta1;
-    Cal.ta2 = s.ta2;
-    Cal.ta3 = s.ta3;
-    Cal.ta4 = s.ta4;
-    Cal.ta5 = s.ta5;
+    Cal = s.cal;
     SN = s.sn;
     GridModel->setNumberFormat(OutputFormat);
     ChartDirty = false;
@@ -239,17 +228,7 @@ void TSvMain::FormClose()
     s.portNo = PortNo;
     s.sn = SN;
     s.atmosphere = Atmosphere;
-    s.lf2048 = Cal.lf2048;
-    s.tf2048 = Cal.tf2048;
-    s.pa0 = Cal.pa0;
-    s.pa1 = Cal.pa1;
-    s.pa2 = Cal.pa2;
-    s.ta0 = Cal.ta0;
-    s.ta1 = Cal.ta1;
-    s.ta2 = Cal.ta2;
-    s.ta3 = Cal.ta3;
-    s.ta4 = Cal.ta4;
-    s.ta5 = Cal.ta5;
+    s.cal = Cal;
     s.density = Density;
     QString error;
     // A settings file that cannot be written is reported; the window still
@@ -292,18 +271,12 @@ bool TSvMain::OpenSerialPort(int portNo)
         if (m_dump->isOpen())
             m_port = std::make_unique<OwningDumpingPort>(std::move(m_port), *m_dump);
     }
-    if (!m_port || m_port->open() < 0) {
-        m_prompts->message("打开串行口时出错！");
-        return false;
+    switch (openProbePort(m_port.get())) {
+    case PortOpenResult::Ok: return true;
+    case PortOpenResult::OpenFailed: m_prompts->message("打开串行口时出错！"); break;
+    case PortOpenResult::BaudFailed: m_prompts->message("波特率设置错误！"); break;
     }
-    if (m_port->setBaud(9600) < 0) {
-        m_prompts->message("波特率设置错误！");
-        m_port->close();
-        return false;
-    }
-    m_port->setPower(0);
-    m_port->setTransmit(0);
-    return true;
+    return false;
 }
 
 void TSvMain::PortNumberChange()

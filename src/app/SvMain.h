@@ -1,6 +1,6 @@
 #pragma once
-#include "data/ProfileRow.h"
-#include "link/Calibration.h"
+#include "model/ProfileRow.h"
+#include "model/Calibration.h"
 #include "settings/Settings.h"
 #include <QDateTime>
 #include <QMainWindow>
@@ -58,8 +58,8 @@ struct SvMainOptions
 };
 
 // The main window: four pages, the status bar, the two timers and every member
-// that holds the client's state. Handlers keep the names of the Windows client
-// and stay thin: they read controls, call the core library and show its result.
+// that holds the client's state. Handlers are named after their control and
+// event and stay thin: they read controls, call the core library and show its result.
 class TSvMain : public QMainWindow
 {
     Q_OBJECT

@@ -2,11 +2,11 @@
 #include "analysis/AverageVelocity.h"
 #include "analysis/CastSplit.h"
 #include "analysis/MergedProfile.h"
-#include "app/Prompts.h"
+#include "dialogs/Prompts.h"
 #include "app/SvMain.h"
-#include "data/ProfileTable.h"
-#include "output/AtomicFile.h"
-#include "settings/Format.h"
+#include "storage/ProfileTable.h"
+#include "storage/AtomicFile.h"
+#include "text/Format.h"
 #include <QBuffer>
 #include <QCursor>
 #include <QFileInfo>

@@ -1,14 +1,14 @@
 // Live measurement and recording on the page CablePg.
-#include "app/Prompts.h"
+#include "dialogs/Prompts.h"
 #include "app/SvMain.h"
 #include "app/LiveAxes.h"
 #include "app/UpDown.h"
-#include "data/ProfileTable.h"
-#include "link/FrameReceiver.h"
-#include "link/LiveRecording.h"
-#include "link/MsClock.h"
-#include "link/SerialPort.h"
-#include "settings/Format.h"
+#include "storage/ProfileTable.h"
+#include "probe/FrameReceiver.h"
+#include "probe/LiveRecording.h"
+#include "probe/MsClock.h"
+#include "probe/SerialPort.h"
+#include "text/Format.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>

@@ -1,15 +1,16 @@
 // Output: export, saving processed profiles, the printed report.
 #include "analysis/SeriesPoint.h"
-#include "app/Prompts.h"
+#include "dialogs/Prompts.h"
 #include "app/SvMain.h"
-#include "data/ProfileFile.h"
-#include "data/ProfileTable.h"
-#include "output/AtomicFile.h"
+#include "document/ProfileFile.h"
+#include "storage/ProfileTable.h"
+#include "storage/AtomicFile.h"
 #include "output/Export.h"
 #include "output/ReportPainter.h"
-#include "output/SavedProfile.h"
+#include "document/ProcessedProfiles.h"
+#include "storage/ProfileStore.h"
 #include "output/SurveyFormats.h"
-#include "settings/Format.h"
+#include "text/Format.h"
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>

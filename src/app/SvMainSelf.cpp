@@ -1,14 +1,14 @@
 // The probe's own memory on the page SelfPg: clock, interval, clearing, listing, upload.
-#include "app/Prompts.h"
+#include "dialogs/Prompts.h"
 #include "app/SvMain.h"
 #include "app/UpDown.h"
-#include "data/ProfileTable.h"
-#include "link/ProbeClock.h"
-#include "link/ProbeMemory.h"
-#include "link/ProbeProtocol.h"
-#include "link/ProbeUpload.h"
-#include "link/SerialPort.h"
-#include "settings/Format.h"
+#include "storage/ProfileTable.h"
+#include "probe/ProbeClock.h"
+#include "probe/ProbeMemory.h"
+#include "probe/ProbeProtocol.h"
+#include "document/UploadFiles.h"
+#include "probe/SerialPort.h"
+#include "text/Format.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -163,7 +163,6 @@ void TSvMain::btnUpLoadClick()
     EdDensity->setText(fmt::formatFloat("0.000", Density));
 
     probemem::UploadRequest request;
-    request.path = Path;
     request.density = Density;
     request.memorySize = MemorySize;
     probemem::UploadCallbacks cb;
@@ -185,8 +184,9 @@ void TSvMain::btnUpLoadClick()
         pr->repaint();
     };
     ProbeProtocol protocol(*m_port);
+    probemem::TableUploadSink sink(*svTable, Path);
     const probemem::UploadResult r =
-        probemem::upload(*m_port, protocol, *svTable, request, Cal, SN, Atmosphere, cb);
+        probemem::upload(*m_port, protocol, sink, request, Cal, SN, Atmosphere, cb);
     if (started) {
         pr->hide();
         setBusy(false);

@@ -1,12 +1,13 @@
 // Profile files and the table page: opening, the grid, editing, the depth-layer filter.
-#include "app/Prompts.h"
+#include "dialogs/Prompts.h"
 #include "app/SvMain.h"
 #include "app/UpDown.h"
-#include "data/DepthLayer.h"
-#include "data/ProfileFile.h"
-#include "data/ProfileTable.h"
-#include "output/SavedProfile.h"
-#include "settings/Format.h"
+#include "analysis/DepthLayer.h"
+#include "document/ProfileFile.h"
+#include "storage/ProfileTable.h"
+#include "document/ProcessedProfiles.h"
+#include "storage/ProfileStore.h"
+#include "text/Format.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>

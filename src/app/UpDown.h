@@ -5,7 +5,7 @@ class QToolButton;
 
 // The up-down arrows of the window: a position between min and max, no wrap,
 // step 1, and a click signal after every change (the edit beside it is the
-// handler's business, as on the Windows window).
+// handler's business).
 class UpDown : public QWidget
 {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "app/Prompts.h"
+#include "app/WidgetPrompts.h"
 #include "dialogs/CsDialog.h"
 #include "dialogs/DensityDialog.h"
 #include "dialogs/PathDialog.h"

@@ -1,5 +1,5 @@
 // Start-up: date formats, splash, title, the main window, 2 s pause, message loop.
-#include "app/Prompts.h"
+#include "dialogs/Prompts.h"
 #include "app/Splash.h"
 #include "app/SvMain.h"
 #include <QApplication>

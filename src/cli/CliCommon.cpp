@@ -1,9 +1,10 @@
 #include "cli/CliCommon.h"
-#include "data/LegacyProfile.h"
-#include "data/ProfileFile.h"
-#include "data/ProfileTable.h"
-#include "output/SavedProfile.h"
-#include "settings/Format.h"
+#include "storage/LegacyProfile.h"
+#include "document/ProfileFile.h"
+#include "storage/ProfileTable.h"
+#include "document/ProcessedProfiles.h"
+#include "storage/ProfileStore.h"
+#include "text/Format.h"
 #include "settings/IniFile.h"
 #include <QCoreApplication>
 #include <QDir>

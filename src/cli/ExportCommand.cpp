@@ -1,7 +1,7 @@
 // export: the window's export layouts of a profile file, byte for byte.
 #include "cli/CliCommon.h"
 #include "cli/ProfileCommands.h"
-#include "output/AtomicFile.h"
+#include "storage/AtomicFile.h"
 #include "output/Export.h"
 #include "output/SurveyFormats.h"
 

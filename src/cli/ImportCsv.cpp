@@ -1,8 +1,8 @@
 // import-csv: a raw cast from "depth,velocity,temperature" lines.
 #include "cli/CliCommon.h"
 #include "cli/ProfileCommands.h"
-#include "settings/Format.h"
-#include "settings/Gbk.h"
+#include "text/Format.h"
+#include "text/Gbk.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -12,7 +12,7 @@ namespace cli {
 
 namespace {
 
-// UTF-8 when the bytes are valid UTF-8, else code page 936 (the old client's text).
+// UTF-8 when the bytes are valid UTF-8, else code page 936 (older exports).
 QString decodeText(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);

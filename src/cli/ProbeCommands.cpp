@@ -1,14 +1,15 @@
 // list and upload: the probe's stored recordings, as the self-contained page has them.
 #include "cli/ProbeCommands.h"
 #include "cli/CliCommon.h"
-#include "data/ProfileTable.h"
-#include "link/Calibration.h"
-#include "link/MsClock.h"
-#include "link/PortFactory.h"
-#include "link/ProbeMemory.h"
-#include "link/ProbeProtocol.h"
-#include "link/ProbeUpload.h"
-#include "link/SerialPort.h"
+#include "storage/ProfileTable.h"
+#include "model/Calibration.h"
+#include "probe/MsClock.h"
+#include "probe/PortFactory.h"
+#include "probe/ProbeMemory.h"
+#include "probe/ProbeProtocol.h"
+#include "document/UploadFiles.h"
+#include "probe/ProbeUpload.h"
+#include "probe/SerialPort.h"
 #include <QDir>
 #include <cstdio>
 #include <memory>
@@ -56,12 +57,11 @@ void openLink(Link& link, const QCommandLineParser& parser, const Settings& sett
         link.clock = std::make_unique<SteadyClock>();
     const QString device = portNo >= 1 && portNo <= 16 ? settings.deviceOverride[portNo] : QString();
     link.port = createPort(portNo, device, simulate, *link.clock);
-    if (!link.port || link.port->open() < 0)
-        fail(QStringLiteral("打开串行口时出错！"));
-    if (link.port->setBaud(9600) < 0)
-        fail(QStringLiteral("波特率设置错误！"));
-    link.port->setPower(0);
-    link.port->setTransmit(0);
+    switch (openProbePort(link.port.get())) {
+    case PortOpenResult::Ok: break;
+    case PortOpenResult::OpenFailed: fail(QStringLiteral("打开串行口时出错！"));
+    case PortOpenResult::BaudFailed: fail(QStringLiteral("波特率设置错误！"));
+    }
 }
 
 // One progress line on standard error, rewritten in place on a terminal.
@@ -140,21 +140,9 @@ int runUpload(const QStringList& args)
     Link link;
     openLink(link, parser, settings);
     probemem::UploadRequest request;
-    request.path = dir;
     request.density = density;
     request.memorySize = settings.memorySize;
-    Calibration cal;
-    cal.lf2048 = settings.lf2048;
-    cal.tf2048 = settings.tf2048;
-    cal.pa0 = settings.pa0;
-    cal.pa1 = settings.pa1;
-    cal.pa2 = settings.pa2;
-    cal.ta0 = settings.ta0;
-    cal.ta1 = settings.ta1;
-    cal.ta2 = settings.ta2;
-    cal.ta3 = settings.ta3;
-    cal.ta4 = settings.ta4;
-    cal.ta5 = settings.ta5;
+    Calibration cal = settings.cal;
     QString sn = settings.sn;
     float atmosphere = settings.atmosphere;
     probemem::UploadResult r;
@@ -165,7 +153,8 @@ int runUpload(const QStringList& args)
         cb.onProgress = [&progress](int percent) { progress.percent(percent); };
         ProbeProtocol protocol(*link.port);
         ProfileTable table;
-        r = probemem::upload(*link.port, protocol, table, request, cal, sn, atmosphere, cb);
+        probemem::TableUploadSink sink(table, dir);
+        r = probemem::upload(*link.port, protocol, sink, request, cal, sn, atmosphere, cb);
     }
     for (const probemem::UploadedFile& f : r.files)
         out(entryLine(f.entry) + '\t' + QDir::toNativeSeparators(f.fileName) + '\t'

@@ -3,8 +3,8 @@
 #include "analysis/CastSplit.h"
 #include "analysis/MergedProfile.h"
 #include "cli/CliCommon.h"
-#include "output/SavedProfile.h"
-#include "settings/Format.h"
+#include "document/ProcessedProfiles.h"
+#include "text/Format.h"
 #include <cmath>
 
 namespace cli {

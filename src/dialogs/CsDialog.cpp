@@ -1,6 +1,6 @@
 #include "dialogs/CsDialog.h"
-#include "app/Prompts.h"
-#include "settings/Format.h"
+#include "dialogs/Prompts.h"
+#include "text/Format.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

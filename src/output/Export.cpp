@@ -1,6 +1,6 @@
 #include "output/Export.h"
-#include "settings/Format.h"
-#include "settings/Gbk.h"
+#include "text/Format.h"
+#include "text/Gbk.h"
 #include <cmath>
 
 namespace {

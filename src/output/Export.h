@@ -1,5 +1,5 @@
 #pragma once
-#include "data/ProfileRow.h"
+#include "model/ProfileRow.h"
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "output/ReportPainter.h"
-#include "settings/Gbk.h"
-#include "output/AtomicFile.h"
-#include "settings/Format.h"
+#include "text/Gbk.h"
+#include "text/Format.h"
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPageLayout>
@@ -213,23 +213,22 @@ QByteArray reportText(const std::vector<ProfileRow>& rows, const QString& note, 
     return toGbk(out);
 }
 
-bool renderReportPdf(const QString& path, const std::vector<ProfileRow>& rows,
+bool renderReportPdf(QByteArray* pdfBytes, const std::vector<ProfileRow>& rows,
                      const QString& note, const QString& velocityTitle,
                      const QString& outputFormat, QString* error)
 {
-    AtomicFile file(path);
-    if (!file.open(error))
-        return false;
+    pdfBytes->clear();
+    QBuffer buffer(pdfBytes);
+    buffer.open(QIODevice::WriteOnly);
+    bool ok = true;
     {
-        QPdfWriter pdf(file.device());
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(600);
         pdf.setTitle(kTitle);
         ReportPainter painter(rows, note, velocityTitle, outputFormat);
-        QString why;
-        if (!painter.paint(&pdf, &why))
-            file.fail(why);
-    }   // the writer finishes the file when it goes
-    return file.commit(error);
+        ok = painter.paint(&pdf, error);
+    }   // the writer finishes the document when it goes
+    return ok;
 }
 
 QRectF chartPrintRect(const QRectF& pageRect)

@@ -1,5 +1,5 @@
 #pragma once
-#include "data/ProfileRow.h"
+#include "model/ProfileRow.h"
 #include "output/ReportLayout.h"
 #include <QDate>
 #include <QRectF>
@@ -54,8 +54,8 @@ private:
 QByteArray reportText(const std::vector<ProfileRow>& rows, const QString& note, const QString& velocityTitle,
                       const QString& outputFormat, const QDate& printDate = QDate::currentDate());
 
-// Writes the report as a PDF file, atomically. False with the reason.
-bool renderReportPdf(const QString& path, const std::vector<ProfileRow>& rows,
+// The report as the bytes of a PDF file; false with the reason.
+bool renderReportPdf(QByteArray* pdfBytes, const std::vector<ProfileRow>& rows,
                      const QString& note, const QString& velocityTitle,
                      const QString& outputFormat, QString* error);
 

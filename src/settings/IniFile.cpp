@@ -1,6 +1,6 @@
-#include "IniFile.h"
-#include "Format.h"
-#include "Gbk.h"
+#include "settings/IniFile.h"
+#include "text/Format.h"
+#include "text/Gbk.h"
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-// An INI file with the semantics of the Windows profile-string functions:
+// An INI file read and written with the profile-string rules:
 // section and key names compare case-insensitively (the first of duplicates
 // counts), spaces around keys and values are trimmed, a value in matching
 // quotes loses them, a value is read as at most 2047 bytes, and rewriting a key

@@ -1,6 +1,6 @@
-#include "Settings.h"
-#include "Format.h"
-#include "IniFile.h"
+#include "settings/Settings.h"
+#include "text/Format.h"
+#include "settings/IniFile.h"
 #include <cmath>
 
 namespace {
@@ -51,12 +51,12 @@ Settings Settings::load(const IniFile& ini)
     if (!(static_cast<double>(s.density) >= 0.8))
         s.density = 1.0f;
     s.atmosphere = readSingle(ini, kDepth, "Atmosphere", 10400.0f);
-    s.lf2048 = static_cast<float>(ini.readInteger(kSound, "LF2048", 0));
-    s.tf2048 = readSingle(ini, kSound, "TF2048", 0.0f);
-    s.pa0 = readSingle(ini, kDepth, "PA0", 1000.0f);
-    s.pa1 = readSingle(ini, kDepth, "PA1", 2.2f);
-    s.pa2 = readSingle(ini, kDepth, "PA2", 2.08e-07f);
-    float* ta[] = {&s.ta0, &s.ta1, &s.ta2, &s.ta3, &s.ta4, &s.ta5};
+    s.cal.lf2048 = static_cast<float>(ini.readInteger(kSound, "LF2048", 0));
+    s.cal.tf2048 = readSingle(ini, kSound, "TF2048", 0.0f);
+    s.cal.pa0 = readSingle(ini, kDepth, "PA0", 1000.0f);
+    s.cal.pa1 = readSingle(ini, kDepth, "PA1", 2.2f);
+    s.cal.pa2 = readSingle(ini, kDepth, "PA2", 2.08e-07f);
+    float* ta[] = {&s.cal.ta0, &s.cal.ta1, &s.cal.ta2, &s.cal.ta3, &s.cal.ta4, &s.cal.ta5};
     for (int i = 0; i < 6; ++i)
         *ta[i] = readSingle(ini, kTemp, QStringLiteral("TA%1").arg(i), *ta[i]);
     s.sn = ini.readString(kSn, "SN", QString());
@@ -77,12 +77,12 @@ bool Settings::save(IniFile& ini, const QString& densityText, QString* error) co
     ini.writeInteger(kSerial, "Port No.", portNo);
     ini.writeString(kSn, "SN", sn);
     writeSingle(ini, kDepth, "Atmosphere", atmosphere);
-    writeSingle(ini, kSound, "LF2048", lf2048);
-    writeSingle(ini, kSound, "TF2048", tf2048);
-    writeSingle(ini, kDepth, "PA0", pa0);
-    writeSingle(ini, kDepth, "PA1", pa1);
-    writeSingle(ini, kDepth, "PA2", pa2);
-    const float ta[] = {ta0, ta1, ta2, ta3, ta4, ta5};
+    writeSingle(ini, kSound, "LF2048", cal.lf2048);
+    writeSingle(ini, kSound, "TF2048", cal.tf2048);
+    writeSingle(ini, kDepth, "PA0", cal.pa0);
+    writeSingle(ini, kDepth, "PA1", cal.pa1);
+    writeSingle(ini, kDepth, "PA2", cal.pa2);
+    const float ta[] = {cal.ta0, cal.ta1, cal.ta2, cal.ta3, cal.ta4, cal.ta5};
     for (int i = 0; i < 6; ++i)
         writeSingle(ini, kTemp, QStringLiteral("TA%1").arg(i), ta[i]);
     // The edit's text at full precision ("1.025", not the float's digits);

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/Calibration.h"
 #include <QString>
 
 class IniFile;
@@ -23,11 +24,8 @@ struct Settings
     // [Depth]
     float density = 1.0f;
     float atmosphere = 10400.0f;
-    float pa0 = 1000.0f, pa1 = 2.2f, pa2 = 2.08e-07f;
-    // [Sound Velocity]
-    float lf2048 = 0.0f, tf2048 = 0.0f;
-    // [Temperature]
-    float ta0 = 93.0f, ta1 = -181.0f, ta2 = 201.0f, ta3 = -137.0f, ta4 = 50.0f, ta5 = -7.5f;
+    // [Sound Velocity] LF2048, TF2048; [Depth] PA0..PA2; [Temperature] TA0..TA5
+    Calibration cal;
     // [SN]
     QString sn;
     // [Position] (export of survey formats that carry a position)

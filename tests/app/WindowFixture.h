@@ -2,8 +2,8 @@
 #include "ScriptedPrompts.h"
 #include "TestDir.h"
 #include "app/SvMain.h"
-#include "link/MsClock.h"
-#include "link/SimulatedProbe.h"
+#include "probe/MsClock.h"
+#include "probe/SimulatedProbe.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>

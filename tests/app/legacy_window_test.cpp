@@ -1,10 +1,10 @@
-// Old client's profile files through the window (opened read-only, converted
+// Old Paradox profile files through the window (opened read-only, converted
 // before any change) and the survey formats of the export dialog.
 #include "ProfileFiles.h"
 #include "ParadoxWriter.h"
 #include "WindowFixture.h"
-#include "data/ProfileTable.h"
-#include "data/ProfileTableModel.h"
+#include "storage/ProfileTable.h"
+#include "document/ProfileTableModel.h"
 #include "settings/IniFile.h"
 #include <QtTest>
 #include <functional>

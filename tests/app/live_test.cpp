@@ -1,7 +1,7 @@
 // A live cast through the window: power-on, recording in each mode, stop, the
 // table page; on the simulated probe and clock.
 #include "WindowFixture.h"
-#include "data/ProfileTable.h"
+#include "storage/ProfileTable.h"
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // The shell: construction offscreen, pages, status bar, settings load and save.
 #include "WindowFixture.h"
 #include "app/UpDown.h"
-#include "settings/Gbk.h"
+#include "text/Gbk.h"
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>

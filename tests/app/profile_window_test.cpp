@@ -2,7 +2,7 @@
 // printing a profile through the window.
 #include "WindowFixture.h"
 #include "app/UpDown.h"
-#include "data/ProfileTable.h"
+#include "storage/ProfileTable.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>

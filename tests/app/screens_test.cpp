@@ -2,7 +2,7 @@
 // state. The pictures are kept when SV_SCREENSHOT_DIR names a directory.
 #include "WindowFixture.h"
 #include "app/Splash.h"
-#include "data/ProfileTable.h"
+#include "storage/ProfileTable.h"
 #include <QtTest>
 
 namespace {

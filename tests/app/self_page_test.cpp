@@ -1,8 +1,8 @@
 // The probe's memory through the window, on the simulated probe and clock.
 #include "WindowFixture.h"
 #include "app/UpDown.h"
-#include "data/ProfileTable.h"
-#include "link/ProbeProtocol.h"
+#include "storage/ProfileTable.h"
+#include "probe/ProbeProtocol.h"
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>

@@ -5,12 +5,13 @@
 #include "TestDir.h"
 #include "analysis/CastSplit.h"
 #include "analysis/MergedProfile.h"
-#include "data/LegacyProfile.h"
-#include "data/ProfileTable.h"
+#include "storage/LegacyProfile.h"
+#include "storage/ProfileTable.h"
 #include "output/Export.h"
-#include "output/SavedProfile.h"
+#include "document/ProcessedProfiles.h"
+#include "storage/ProfileStore.h"
 #include "output/SurveyFormats.h"
-#include "settings/Gbk.h"
+#include "text/Gbk.h"
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>

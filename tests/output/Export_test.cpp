@@ -1,5 +1,5 @@
 #include "output/Export.h"
-#include "settings/Gbk.h"
+#include "text/Gbk.h"
 #include "TestDir.h"
 #include <gtest/gtest.h>
 #include <cmath>

@@ -1,6 +1,7 @@
 #include "output/ReportLayout.h"
 #include "output/ReportPainter.h"
-#include "settings/Gbk.h"
+#include "storage/AtomicFile.h"
+#include "text/Gbk.h"
 #include "TestDir.h"
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -39,8 +40,10 @@ int renderIfAsked()
     QGuiApplication app(argc, argv);
     const auto rows = profile(qEnvironmentVariableIntValue("SV_REPORT_ROWS"), 64);
     QString error;
-    const bool ok = renderReportPdf(out, rows, QStringLiteral("长江口S3站(09-3-7 14:05)"),
-                                    reportVelocityTitle(rows), "0.00", &error);
+    QByteArray pdf;
+    const bool ok = renderReportPdf(&pdf, rows, QStringLiteral("长江口S3站(09-3-7 14:05)"),
+                                    reportVelocityTitle(rows), "0.00", &error)
+                    && writeFileAtomically(out, pdf, &error);
     std::_Exit(ok ? 0 : 1);
 }
 const int kRendered = renderIfAsked();

@@ -1,4 +1,4 @@
-#include "settings/Gbk.h"
+#include "text/Gbk.h"
 #include "settings/IniFile.h"
 #include "TestDir.h"
 #include <gtest/gtest.h>

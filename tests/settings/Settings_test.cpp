@@ -1,4 +1,4 @@
-#include "settings/Format.h"
+#include "text/Format.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "TestDir.h"
@@ -162,15 +162,15 @@ TEST_F(SettingsTest, FloatsRoundTripThroughTheirText)
     };
     for (const auto& c : cases) {
         Settings s;
-        s.pa1 = c.value;
-        s.ta5 = c.value;
+        s.cal.pa1 = c.value;
+        s.cal.ta5 = c.value;
         s.draught = c.value;
         saved(s, "1.000");
         EXPECT_EQ(value("Depth", "PA1"), c.text) << c.value;
         EXPECT_EQ(value("Record", "Draught"), c.text) << c.value;
         const Settings back = reload();
-        EXPECT_EQ(std::bit_cast<uint32_t>(back.pa1), std::bit_cast<uint32_t>(c.value)) << c.text;
-        EXPECT_EQ(std::bit_cast<uint32_t>(back.ta5), std::bit_cast<uint32_t>(c.value)) << c.text;
+        EXPECT_EQ(std::bit_cast<uint32_t>(back.cal.pa1), std::bit_cast<uint32_t>(c.value)) << c.text;
+        EXPECT_EQ(std::bit_cast<uint32_t>(back.cal.ta5), std::bit_cast<uint32_t>(c.value)) << c.text;
         EXPECT_EQ(std::bit_cast<uint32_t>(back.draught), std::bit_cast<uint32_t>(c.value)) << c.text;
     }
 }
@@ -181,12 +181,12 @@ TEST_F(SettingsTest, Lf2048IsReadAsAnIntegerAndWrittenAsAFloat)
         {"1234", 1234.0f}, {"-20", -20.0f}, {"1234.5", 0.0f}, {"1234.0", 0.0f}, {"1E3", 0.0f},
     };
     for (const auto& [text, lf] : cases)
-        EXPECT_EQ(fromFile(QByteArray("[Sound Velocity]\nLF2048=") + text + "\n").lf2048, lf) << text;
+        EXPECT_EQ(fromFile(QByteArray("[Sound Velocity]\nLF2048=") + text + "\n").cal.lf2048, lf) << text;
     Settings s;
-    s.lf2048 = 31234.0f;
+    s.cal.lf2048 = 31234.0f;
     saved(s, "1.000");
     EXPECT_EQ(value("Sound Velocity", "LF2048"), "31234");
-    EXPECT_EQ(reload().lf2048, 31234.0f);
+    EXPECT_EQ(reload().cal.lf2048, 31234.0f);
 }
 
 TEST_F(SettingsTest, CloseRewritesOnlyItsKeysAndKeepsTheRest)
@@ -224,10 +224,10 @@ TEST_F(SettingsTest, GarbageAndMissingSectionsGiveDefaults)
     EXPECT_EQ(s.memorySize, d.memorySize);
     EXPECT_EQ(s.draught, d.draught);
     EXPECT_EQ(s.distanceInterval, d.distanceInterval);
-    EXPECT_EQ(s.pa0, d.pa0);
+    EXPECT_EQ(s.cal.pa0, d.cal.pa0);
     EXPECT_EQ(s.atmosphere, d.atmosphere);
-    EXPECT_EQ(s.ta3, d.ta3);
-    EXPECT_EQ(s.tf2048, d.tf2048);
+    EXPECT_EQ(s.cal.ta3, d.cal.ta3);
+    EXPECT_EQ(s.cal.tf2048, d.cal.tf2048);
 }
 
 TEST_F(SettingsTest, RefusedWriteReportsAndLeavesTheOldFile)

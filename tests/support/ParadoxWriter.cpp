@@ -1,5 +1,5 @@
 #include "ParadoxWriter.h"
-#include "settings/Gbk.h"
+#include "text/Gbk.h"
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>

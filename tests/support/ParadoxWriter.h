@@ -1,10 +1,10 @@
 #pragma once
-#include "data/ProfileRow.h"
+#include "model/ProfileRow.h"
 #include <QByteArray>
 #include <QString>
 #include <vector>
 
-// Fixtures in the old client's file format, written by pxlib's own writer: no
+// Fixtures in the old Paradox file format, written by pxlib's own writer: no
 // file from any other program is used.
 
 // Field type codes of <paradox.h> (kept out of this header: it has no C++ guard).
@@ -17,7 +17,7 @@ struct ParadoxField
     int length;
 };
 
-// The seven fields of the profile table as the old client created them.
+// The seven fields of the profile table as the old files hold them.
 std::vector<ParadoxField> paradoxProfileLayout();
 
 // Writes `rows` as a non-indexed Paradox table with text in code page 936. A

@@ -1,5 +1,5 @@
 #pragma once
-#include "data/ProfileTable.h"
+#include "storage/ProfileTable.h"
 #include <QString>
 #include <vector>
 

@@ -1,6 +1,6 @@
 // Records rows into a new profile file until killed, reporting after each
 // post how many rows are committed; the kill test checks every reported row.
-#include "data/ProfileTable.h"
+#include "storage/ProfileTable.h"
 #include <QCoreApplication>
 #include <cstdio>
 

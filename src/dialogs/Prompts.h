@@ -1,0 +1,57 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QPagedPaintDevice;
+
+// Paints a document onto a paged device (a printer, a PDF writer).
+using PagePainter = std::function<void(QPagedPaintDevice* device)>;
+
+// What a file dialog is asked to show. `filter` uses the window's pattern
+// notation "Description(*.ext)|*.EXT|..."; `filterIndex` is 1-based as the user chose.
+struct FileDialogRequest
+{
+    QString title;
+    QString filter;
+    QString defaultExt;
+    QString initialDir;
+    QString fileName;
+    bool overwritePrompt = true;
+    bool mustExist = false;
+};
+
+struct FileDialogResult
+{
+    bool accepted = false;
+    QString fileName;
+    int filterIndex = 1;
+};
+
+// Every message box and modal dialog of the window goes through here, so that a
+// test can script the answers and read back every text shown.
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+    virtual void message(const QString& text) = 0;                        // plain message, OK
+    virtual void information(const QString& text, const QString& caption) = 0;
+    virtual void error(const QString& text) = 0;                          // an error that ended a handler
+    virtual bool question(const QString& text, const QString& caption) = 0; // Yes / No
+    virtual void beep() = 0;
+    virtual FileDialogResult openFile(const FileDialogRequest& r) = 0;
+    virtual FileDialogResult saveFile(const FileDialogRequest& r) = 0;
+    // The one-value dialog: prompt, value shown "0.00"; true when confirmed.
+    virtual bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) = 0;
+    // The water-density dialog; true when confirmed (the value is 0.8..1.5).
+    virtual bool density(float* value) = 0;
+    // The directory dialog; the chosen directory with a trailing separator.
+    virtual bool directory(const QString& initial, QString* chosen) = 0;
+    // The position of a profile for the survey formats that carry one; empty allowed.
+    virtual bool position(QString* latitude, QString* longitude) = 0;
+    // The print preview of a document; returns when the preview is closed.
+    // `saveText`, when given, is the preview's "save as text" command.
+    virtual void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) = 0;
+    // The print dialog, then printing (to a printer or a PDF file); false when cancelled.
+    virtual bool print(const PagePainter& paint, bool landscape) = 0;
+};

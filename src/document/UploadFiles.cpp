@@ -1,0 +1,101 @@
+#include "document/UploadFiles.h"
+#include "storage/ProfileTable.h"
+#include <QDir>
+#include <QFileInfo>
+
+namespace probemem {
+
+namespace {
+
+constexpr int kMaxSuffix = 999;
+const QString kStartFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+}  // namespace
+
+QString withTrailingSeparator(const QString& path)
+{
+    if (path.isEmpty() || path.endsWith('/') || path.endsWith(QDir::separator()))
+        return path;
+    return path + QDir::separator();
+}
+
+QString ensureUploadDirectory(const QString& path)
+{
+    if (QFileInfo(path).isDir() || QDir().mkdir(path))
+        return {};
+    return QStringLiteral("建立子目录出错:\n") + path;
+}
+
+bool isEarlierUpload(const QString& file, const QDateTime& start)
+{
+    if (!ProfileTable::isProfileFile(file))
+        return false;
+    ProfileTable t;
+    t.setTableName(file);
+    try {
+        t.open();
+        bool same = t.recordCount() == 0;
+        if (!same) {
+            t.first();
+            const ProfileRow& r = t.current();
+            same = r.dt && r.dt->toString(kStartFormat) == start.toString(kStartFormat)
+                   && r.status && *r.status >= 0 && *r.status < kKindAverage;
+        }
+        t.close();
+        return same;
+    } catch (const TableError&) {
+        t.close();
+        return false;
+    }
+}
+
+QString profileFileFor(const QString& dir, const QString& baseName, const QDateTime& start,
+                       const QSet<QString>& writtenThisUpload)
+{
+    for (int k = 1; k <= kMaxSuffix; ++k) {
+        const QString name = dir + baseName + (k == 1 ? QString() : QStringLiteral("-%1").arg(k)) + ".db";
+        if (writtenThisUpload.contains(name))
+            continue;
+        if (!QFileInfo::exists(name) || isEarlierUpload(name, start))
+            return name;
+    }
+    return {};
+}
+
+bool TableUploadSink::beginRecording(const RecordingHeader& header, QString* fileName)
+{
+    try {
+        m_table.close();
+        const QString name = profileFileFor(m_dir, header.baseName, header.start, m_written);
+        if (name.isEmpty())
+            return false;
+        m_written.insert(name);
+        *fileName = name;
+        m_table.setTableName(name);
+        m_table.createTable();
+        m_table.open();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TableUploadSink::appendRow(const ProfileRow& row)
+{
+    try {
+        m_table.append();
+        m_table.setRow(row);
+        m_table.post();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TableUploadSink::finish()
+{
+    m_table.close();
+    m_table.setTableName(QString());
+}
+
+}  // namespace probemem

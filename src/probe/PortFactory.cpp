@@ -1,0 +1,24 @@
+#include "probe/PortFactory.h"
+#include "probe/QtSerialPortBackend.h"
+#include "probe/SimulatedProbe.h"
+
+std::unique_ptr<SerialPort> createPort(int portNo, const QString& deviceOverride, bool simulateAll, MsClock& clock)
+{
+    const QString device = deviceForPort(portNo, deviceOverride);
+    if (simulateAll || device == QLatin1String("simulator"))
+        return std::make_unique<SimulatedProbe>(clock);
+    return std::make_unique<QtSerialPortBackend>(device, clock);
+}
+
+PortOpenResult openProbePort(SerialPort* port)
+{
+    if (!port || port->open() < 0)
+        return PortOpenResult::OpenFailed;
+    if (port->setBaud(9600) < 0) {
+        port->close();
+        return PortOpenResult::BaudFailed;
+    }
+    port->setPower(0);
+    port->setTransmit(0);
+    return PortOpenResult::Ok;
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include "probe/SerialPort.h"
+#include <QString>
+#include <memory>
+
+class MsClock;
+
+// The port for a port number: the simulator when the device is "simulator" or
+// every port is simulated (--simulate), else the real device. Not yet opened.
+std::unique_ptr<SerialPort> createPort(int portNo, const QString& deviceOverride, bool simulateAll, MsClock& clock);
+
+enum class PortOpenResult { Ok, OpenFailed, BaudFailed };
+
+// Opens the port and sets it up for the probe: 9600 baud, the power and the
+// transmit-enable lines low. A port that fails is left closed.
+PortOpenResult openProbePort(SerialPort* port);
