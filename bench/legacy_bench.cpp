@@ -79,8 +79,10 @@ void BM_ConvertLegacyProfile(benchmark::State& state)
     std::vector<ProfileRow> rows;
     QString error;
     for (auto _ : state) {
-        if (!readLegacyProfile(path, &rows, &error) || !saveProfileFile(target, rows, &error))
+        if (!readLegacyProfile(path, &rows, &error))
             state.SkipWithError(qPrintable(error));
+        else if (const Status written = writeProfile(target, rows); !written)
+            state.SkipWithError(qPrintable(written.message()));
         state.PauseTiming();
         QFile::remove(target);
         state.ResumeTiming();

@@ -208,15 +208,14 @@ void TSvMain::PMSaveClick(QObject* sender)
                 : mergedProfileRows(points, temps, FileDate, FileDescription);
 
     svTable->close();
-    QString error;
-    if (!saveProfileFile(name, rows, &error)) {
+    if (const Status written = writeProfile(name, rows); !written) {
         // The open profile comes back: a failed save must not leave the window without it.
         try {
             svTable->setTableName(previous);
             svTable->open();
         } catch (const TableError&) {
         }
-        m_prompts->message("建立数据文件时错误！\n" + error);
+        m_prompts->message("建立数据文件时错误！\n" + written.message());
         return;
     }
     setCaptionForFile(name);

@@ -147,11 +147,10 @@ bool TSvMain::ensureWritableProfile()
     const std::vector<ProfileRow> rows = svTable->storedRows();
     setBusy(true);
     showStatus(0, "正在转换......");
-    QString error;
-    if (!saveProfileFile(name, rows, &error)) {
+    if (const Status written = writeProfile(name, rows); !written) {
         setBusy(false);
         showStatus(0, QString());
-        m_prompts->message("建立数据文件时错误！\n" + error);
+        m_prompts->message("建立数据文件时错误！\n" + written.message());
         return false;
     }
     // A file opened in place of the old one, with the same view and row.

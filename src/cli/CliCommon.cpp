@@ -107,19 +107,12 @@ LoadedProfile loadProfile(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         fail(path + ": " + kDataFileError + " (no such file)");
+    Result<StoredProfile> read = readProfile(path);
+    if (!read)
+        fail(path + ": " + kDataFileError + (isLegacyProfileFile(path) ? " (" + read.message() + ")" : QString()));
     LoadedProfile p;
-    if (isLegacyProfileFile(path)) {
-        QString why;
-        p.legacy = true;
-        if (!readLegacyProfile(path, &p.rows, &why))
-            fail(path + ": " + kDataFileError + " (" + why + ")");
-    } else {
-        ProfileTable table;
-        if (openProfileFile(table, path) < 0)
-            fail(path + ": " + kDataFileError);
-        p.rows = table.visibleRows();
-        table.close();
-    }
+    p.rows = std::move(read->rows);
+    p.legacy = read->legacy;
     if (p.rows.empty())
         fail(path + ": " + kDataFileError);
     return p;
@@ -139,16 +132,15 @@ void checkOutput(const QString& output, const QString& input, bool profileOutput
         QString reason;
         if (!mayOverwrite(output, &reason))
             fail(reason);
-    } else if (ProfileTable::isProfileFile(output)) {
+    } else if (isProfileFile(output)) {
         fail(output + ": a profile file is never overwritten by an export");
     }
 }
 
 void saveProfile(const QString& path, const std::vector<ProfileRow>& rows)
 {
-    QString error;
-    if (!saveProfileFile(path, rows, &error))
-        fail(QStringLiteral("建立数据文件时错误！") + " " + error);
+    if (const Status written = writeProfile(path, rows); !written)
+        fail(QStringLiteral("建立数据文件时错误！") + " " + written.message());
 }
 
 double numberOption(const QString& text, const QString& option)

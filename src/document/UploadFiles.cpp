@@ -1,4 +1,5 @@
 #include "document/UploadFiles.h"
+#include "storage/ProfileStore.h"
 #include "storage/ProfileTable.h"
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +29,7 @@ QString ensureUploadDirectory(const QString& path)
 
 bool isEarlierUpload(const QString& file, const QDateTime& start)
 {
-    if (!ProfileTable::isProfileFile(file))
+    if (!isProfileFile(file))
         return false;
     ProfileTable t;
     t.setTableName(file);

@@ -107,7 +107,34 @@ bool mayOverwrite(const QString& path, QString* reason)
     return false;
 }
 
-bool saveProfileFile(const QString& path, const std::vector<ProfileRow>& rows, QString* error)
+Result<StoredProfile> readProfile(const QString& path)
+{
+    StoredProfile p;
+    QString why;
+    if (isLegacyProfileFile(path)) {
+        p.legacy = true;
+        if (!readLegacyProfile(path, &p.rows, &why))
+            return Status::failure(why);
+        return p;
+    }
+    try {
+        ProfileTable table;
+        table.setTableName(path);
+        table.open();
+        p.rows = table.storedRows();
+        table.close();
+    } catch (const TableError& e) {
+        return Status::failure(e.message());
+    }
+    return p;
+}
+
+bool isProfileFile(const QString& path, QString* why)
+{
+    return ProfileTable::isProfileFile(path, why);
+}
+
+Status writeProfile(const QString& path, const std::vector<ProfileRow>& rows)
 {
     const QFileInfo target(path);
     QString tempPath;
@@ -116,9 +143,7 @@ bool saveProfileFile(const QString& path, const std::vector<ProfileRow>& rows, Q
         QTemporaryFile reserve(target.absolutePath() + "/." + target.fileName() + ".XXXXXX");
         reserve.setAutoRemove(false);
         if (!reserve.open()) {
-            if (error)
-                *error = writeFailureMessage(path, reserve.errorString());
-            return false;
+            return Status::failure(writeFailureMessage(path, reserve.errorString()));
         }
         tempPath = reserve.fileName();
     }
@@ -134,9 +159,7 @@ bool saveProfileFile(const QString& path, const std::vector<ProfileRow>& rows, Q
         table.close();
     } catch (const TableError& e) {
         removeDatabaseFiles(tempPath);
-        if (error)
-            *error = e.message();
-        return false;
+        return Status::failure(e.message());
     }
     QString reason;
     std::error_code ec;
@@ -148,12 +171,10 @@ bool saveProfileFile(const QString& path, const std::vector<ProfileRow>& rows, Q
                 QFile::remove(path + QLatin1String(suffix));
                 QFile::remove(tempPath + QLatin1String(suffix));
             }
-            return true;
+            return Status();
         }
         reason = QString::fromStdString(ec.message());
     }
     removeDatabaseFiles(tempPath);
-    if (error)
-        *error = writeFailureMessage(path, reason);
-    return false;
+    return Status::failure(writeFailureMessage(path, reason));
 }

@@ -3,6 +3,7 @@
 #include "ProfileFiles.h"
 #include "ParadoxWriter.h"
 #include "WindowFixture.h"
+#include "storage/ProfileStore.h"
 #include "storage/ProfileTable.h"
 #include "document/ProfileTableModel.h"
 #include "settings/IniFile.h"
@@ -110,7 +111,7 @@ void LegacyWindowTest::oldCastWorksLikeAProfile()
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("merged.db")));
     w.PMSaveClick(w.PMSave);
     QCOMPARE(w.svTable->tableName(), f.dir.file("merged.db"));
-    QVERIFY(ProfileTable::isProfileFile(f.dir.file("merged.db")));
+    QVERIFY(isProfileFile(f.dir.file("merged.db")));
     QCOMPARE(TestDir::readAll(path), before);
 }
 

@@ -19,18 +19,18 @@
 
 namespace {
 
-struct Result
+struct RunResult
 {
     int code = -1;
     QString out, err;
 };
 
-Result svptool(const QStringList& args)
+RunResult svptool(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral(SVPTOOL_PATH), args);
     p.waitForFinished(-1);
-    Result r;
+    RunResult r;
     r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
@@ -99,11 +99,11 @@ protected:
     }
     QString save(const QString& name, const std::vector<ProfileRow>& rows)
     {
-        QString error;
-        EXPECT_TRUE(saveProfileFile(dir.file(name), rows, &error)) << error.toStdString();
+        const Status written = writeProfile(dir.file(name), rows);
+        EXPECT_TRUE(written.ok()) << written.message().toStdString();
         return dir.file(name);
     }
-    Result run(QStringList args)
+    RunResult run(QStringList args)
     {
         args << "--ini" << ini;
         return svptool(args);
@@ -126,13 +126,13 @@ TEST_F(Cli, InfoTellsKindAndFormat)
         {"old.db", "raw", 39, "old Paradox"},
     };
     for (const Case& c : cases) {
-        const Result r = run({"info", dir.file(c.file)});
+        const RunResult r = run({"info", dir.file(c.file)});
         ASSERT_EQ(r.code, 0) << c.file << r.err.toStdString();
         EXPECT_TRUE(r.out.contains(QStringLiteral("kind: ") + c.kind + "\n")) << c.file;
         EXPECT_TRUE(r.out.contains(QStringLiteral("rows: %1\n").arg(c.rows))) << c.file;
         EXPECT_TRUE(r.out.contains(QStringLiteral("format: ") + c.format + "\n")) << c.file;
     }
-    const Result raw = run({"info", dir.file("raw.db")});
+    const RunResult raw = run({"info", dir.file("raw.db")});
     EXPECT_TRUE(raw.out.contains(QStringLiteral("description: 长江口S3\n")));
     EXPECT_TRUE(raw.out.contains("date: 2009-03-07 14:05:00\n"));
     EXPECT_TRUE(raw.out.contains("depth: 0.50 .. 10.00\n"));
@@ -154,7 +154,7 @@ TEST_F(Cli, ExportWritesTheLibraryBytes)
         const QString outFile = dir.file(QStringLiteral("out%1.txt").arg(n++));
         QStringList args = {"export", dir.file(c.file), "-o", outFile};
         args += c.options;
-        const Result r = run(args);
+        const RunResult r = run(args);
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
         EXPECT_EQ(TestDir::readAll(outFile), c.expected) << c.options.join(' ').toStdString();
     }
@@ -186,7 +186,7 @@ TEST_F(Cli, ExportSurveyFormats)
         QByteArray expected;
         QString error;
         ASSERT_TRUE(exportSurveyFormat(c.survey, raw, header, &expected, &error)) << error.toStdString();
-        const Result r = run(args);
+        const RunResult r = run(args);
         ASSERT_EQ(r.code, 0) << c.format << r.err.toStdString();
         EXPECT_EQ(TestDir::readAll(outFile), expected) << c.format;
     }
@@ -199,7 +199,7 @@ TEST_F(Cli, ExportSurveyFormats)
 
 TEST_F(Cli, MergeSavesTheChartsMergedProfile)
 {
-    const Result r = run({"merge", dir.file("raw.db"), "-o", dir.file("m.db")});
+    const RunResult r = run({"merge", dir.file("raw.db"), "-o", dir.file("m.db")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
 
     std::vector<ProfileSample> samples;
@@ -215,7 +215,7 @@ TEST_F(Cli, MergeSavesTheChartsMergedProfile)
 
 TEST_F(Cli, AverageFromStoredMergedProfile)
 {
-    const Result r = run({"average", dir.file("merged.db"), "--from", "0.8", "-o", dir.file("a.db")});
+    const RunResult r = run({"average", dir.file("merged.db"), "--from", "0.8", "-o", dir.file("a.db")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const std::vector<ProfileRow> rows = readProfileRows(dir.file("a.db"));
     ASSERT_EQ(rows.size(), 2u);
@@ -229,7 +229,7 @@ TEST_F(Cli, AverageFromStoredMergedProfile)
     EXPECT_EQ(rows[0].temp, 8.0);   // the merged temperatures at 2.0 and 3.0
     EXPECT_EQ(rows[1].temp, 7.0);
 
-    const Result fromRaw = run({"average", dir.file("raw.db"), "--from", "0", "-o", dir.file("b.db")});
+    const RunResult fromRaw = run({"average", dir.file("raw.db"), "--from", "0", "-o", dir.file("b.db")});
     ASSERT_EQ(fromRaw.code, 0) << fromRaw.err.toStdString();
     EXPECT_EQ(readProfileRows(dir.file("b.db")).front().status, kKindAverage);
 }
@@ -247,7 +247,7 @@ TEST_F(Cli, ImportCsvStoresRecordedValues)
         const QString in = dir.file(QStringLiteral("in%1.csv").arg(n));
         const QString outFile = dir.file(QStringLiteral("imp%1.db").arg(n++));
         TestDir::writeAll(in, c.bytes);
-        const Result r = run({"import-csv", in, "--description", QStringLiteral("测站1"),
+        const RunResult r = run({"import-csv", in, "--description", QStringLiteral("测站1"),
                            "--date", "2026-12-01 08:30", "-o", outFile});
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
         const std::vector<ProfileRow> rows = readProfileRows(outFile);
@@ -271,7 +271,7 @@ TEST_F(Cli, ConvertKeepsEveryRow)
     rows[1].dt.reset();
     ASSERT_TRUE(writeParadoxTable(old, rows, &error)) << error.toStdString();
     const QByteArray before = TestDir::readAll(old);
-    const Result r = run({"convert", old, "-o", dir.file("new.db")});
+    const RunResult r = run({"convert", old, "-o", dir.file("new.db")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     std::vector<ProfileRow> legacy;
     ASSERT_TRUE(readLegacyProfile(old, &legacy, &error));
@@ -309,7 +309,7 @@ TEST_F(Cli, BadInputExitsTwoAndWritesNothing)
         {{"frobnicate"}},
     };
     for (const Case& c : cases) {
-        const Result r = run(c.args);
+        const RunResult r = run(c.args);
         const std::string what = c.args.join(' ').toStdString();
         EXPECT_EQ(r.code, 2) << what;
         EXPECT_EQ(r.err.count('\n'), 1) << what << r.err.toStdString();
@@ -329,7 +329,7 @@ TEST_F(Cli, RawRecordingIsNeverOverwritten)
         {"merge", target, "-o", target},
     };
     for (const QStringList& args : commands) {
-        const Result r = run(args);
+        const RunResult r = run(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_EQ(TestDir::readAll(target), before) << args.join(' ').toStdString();
     }
@@ -340,7 +340,7 @@ TEST_F(Cli, RawRecordingIsNeverOverwritten)
 TEST_F(Cli, EveryCommandHasHelp)
 {
     for (const char* c : {"info", "export", "merge", "average", "import-csv", "convert", "list", "upload"}) {
-        const Result r = svptool({c, "--help"});
+        const RunResult r = svptool({c, "--help"});
         EXPECT_EQ(r.code, 0) << c;
         EXPECT_TRUE(r.out.contains(QStringLiteral("svptool ") + c)) << c;
         EXPECT_FALSE(r.out.contains("sim-clock")) << c;
@@ -350,13 +350,13 @@ TEST_F(Cli, EveryCommandHasHelp)
 // The simulator on a simulated clock: a whole listing and upload in no real time.
 TEST_F(Cli, ListAndUploadOnTheSimulator)
 {
-    const Result list = run({"list", "--sim-clock"});
+    const RunResult list = run({"list", "--sim-clock"});
     ASSERT_EQ(list.code, 0) << list.err.toStdString();
     EXPECT_TRUE(list.out.contains(QStringLiteral("共有 3 个文件剩余内存："))) << list.out.toStdString();
     EXPECT_TRUE(list.out.startsWith("1\t26-11-20 08:15\n")) << list.out.toStdString();
 
     const QString up = dir.file("up");
-    const Result r = run({"upload", "--sim-clock", "--dir", up});
+    const RunResult r = run({"upload", "--sim-clock", "--dir", up});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("传输3个文件（传输完成）")));
     EXPECT_TRUE(r.err.contains(QStringLiteral("文件号：3")));
@@ -365,7 +365,7 @@ TEST_F(Cli, ListAndUploadOnTheSimulator)
     EXPECT_EQ(readProfileRows(QDir(up).filePath("2611200815.db")).front().dt,
               QDateTime(QDate(2026, 11, 20), QTime(8, 15)));
 
-    const Result badDensity = run({"upload", "--sim-clock", "--dir", dir.file("up2"), "--density", "2"});
+    const RunResult badDensity = run({"upload", "--sim-clock", "--dir", dir.file("up2"), "--density", "2"});
     EXPECT_EQ(badDensity.code, 2);
     EXPECT_FALSE(QFileInfo::exists(dir.file("up2")));
 }

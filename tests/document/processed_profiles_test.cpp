@@ -46,8 +46,7 @@ TEST(SavedProfile, MergedProfileSavedAndReadBackRowByRow)
     };
     const auto rows = mergedProfileRows(kSv, kTemp, kDate, QStringLiteral("长江口S3站"));
     EXPECT_EQ(rows, expected);
-    QString error;
-    ASSERT_TRUE(saveProfileFile(path, rows, &error)) << error.toStdString();
+    ASSERT_TRUE(writeProfile(path, rows).ok());
     EXPECT_EQ(readProfileRows(path), expected);
     EXPECT_EQ(entries(dir.path()), QStringList{"merged.db"});
 }
@@ -64,8 +63,7 @@ TEST(SavedProfile, AverageProfileTakesTheTemperaturesOfItsDepths)
     };
     const auto rows = averageProfileRows(avSv, kTemp, int(kSv.size()), 0.8f, kDate);
     EXPECT_EQ(rows, expected);
-    QString error;
-    ASSERT_TRUE(saveProfileFile(path, rows, &error)) << error.toStdString();
+    ASSERT_TRUE(writeProfile(path, rows).ok());
     EXPECT_EQ(readProfileRows(path), expected);
 }
 
@@ -84,21 +82,23 @@ TEST(SavedProfile, ReplacesAnOldFileAndAFailedSaveKeepsIt)
     TestDir dir;
     const QString path = dir.file("prof.db");
     const auto first = mergedProfileRows(kSv, kTemp, kDate, "first");
-    QString error;
-    ASSERT_TRUE(saveProfileFile(path, first, &error)) << error.toStdString();
+    ASSERT_TRUE(writeProfile(path, first).ok());
     const auto second = mergedProfileRows({{9.0, 1490.0}}, {{9.0, 5.0}}, kDate, "second");
-    ASSERT_TRUE(saveProfileFile(path, second, &error)) << error.toStdString();
+    ASSERT_TRUE(writeProfile(path, second).ok());
     EXPECT_EQ(readProfileRows(path), second);
 
     // A row the engine refuses (no temperature) fails the save midway.
     std::vector<ProfileRow> broken = first;
     broken[2].temp.reset();
-    EXPECT_FALSE(saveProfileFile(path, broken, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const Status refused = writeProfile(path, broken);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_FALSE(refused.message().isEmpty());
     EXPECT_EQ(readProfileRows(path), second);
     EXPECT_EQ(entries(dir.path()), QStringList{"prof.db"});
 
-    EXPECT_FALSE(saveProfileFile(dir.file("missing/prof.db"), first, &error));
+    const Status noDir = writeProfile(dir.file("missing/prof.db"), first);
+    EXPECT_FALSE(noDir.ok());
+    const QString error = noDir.message();
     EXPECT_TRUE(error.contains(dir.file("missing/prof.db"))) << error.toStdString();
 }
 
@@ -138,8 +138,7 @@ TEST(SavedProfile, OnlySavedProfilesMayBeOverwritten)
     };
     for (const Case& c : cases) {
         const QString path = dir.file(QString::fromUtf8(c.name) + ".db");
-        QString error;
-        ASSERT_TRUE(saveProfileFile(path, c.rows, &error)) << c.name << error.toStdString();
+        ASSERT_TRUE(writeProfile(path, c.rows).ok());
         QString reason;
         EXPECT_EQ(mayOverwrite(path, &reason), c.replaceable) << c.name;
         if (!c.replaceable) {

@@ -1,5 +1,6 @@
 #include "ParadoxWriter.h"
 #include "TestDir.h"
+#include "storage/ProfileStore.h"
 #include "storage/ProfileTable.h"
 #include <QCoreApplication>
 #include <QDir>
@@ -350,9 +351,9 @@ TEST(ProfileTableFiles, ForeignFilesAreRefusedAndLeftUntouched)
         EXPECT_FALSE(QFile::exists(p + "-shm"));
         EXPECT_FALSE(QFile::exists(p + "-journal"));
     }
-    EXPECT_TRUE(ProfileTable::isProfileFile(ours));
-    EXPECT_FALSE(ProfileTable::isProfileFile(dir.file("other.db")));
-    EXPECT_FALSE(ProfileTable::isProfileFile(dir.file("missing.db")));
+    EXPECT_TRUE(isProfileFile(ours));
+    EXPECT_FALSE(isProfileFile(dir.file("other.db")));
+    EXPECT_FALSE(isProfileFile(dir.file("missing.db")));
     ProfileTable missing;
     missing.setTableName(dir.file("missing.db"));
     EXPECT_THROW(missing.open(), TableError);
