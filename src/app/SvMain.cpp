@@ -261,7 +261,7 @@ bool TSvMain::OpenSerialPort(int portNo)
     if (m_options.portFactory)
         m_port = m_options.portFactory(portNo, device);
     else
-        m_port = createPort(portNo, device, m_options.simulate, *m_clock);
+        m_port = createPort(portNo, device, m_options.simulate, *m_clock, m_options.simulatorFrameRate);
     if (m_port && !m_options.dumpFile.isEmpty()) {
         if (!m_dump) {
             m_dump = std::make_unique<ExchangeDumpFile>(m_options.dumpFile);

@@ -50,6 +50,7 @@ struct SvMainOptions
 {
     QString executablePath;          // settings file = this path with ".INI"
     bool simulate = false;           // every port is the probe simulator
+    int simulatorFrameRate = 10;     // live frames a second of a simulated probe (--frame-rate)
     QString dumpFile;                // raw bytes of every exchange (--dump)
     MsClock* clock = nullptr;        // default: the steady clock
     Prompts* prompts = nullptr;      // default: message boxes and dialogs

@@ -39,15 +39,7 @@ bool replyChecksumOk(const uint8_t* frame)
 
 bool ProbeProtocol::waitForBytes(int n, int timeoutMs)
 {
-    MsClock& clk = m_port.clock();
-    const uint32_t start = clk.now();
-    for (;;) {
-        if (m_port.inputCount() >= n)
-            return true;
-        if (elapsed(clk, start) >= timeoutMs)
-            return false;
-        clk.sleepMs(1);
-    }
+    return m_port.waitForBytes(n, timeoutMs);
 }
 
 bool ProbeProtocol::sendCommand(uint8_t command)
@@ -94,9 +86,10 @@ bool ProbeProtocol::sendCommand(uint8_t command)
         for (;;) {
             while (!attention && m_port.inputCount() > 0)
                 attention = m_port.getByte() == kAttention;
-            if (attention || elapsed(clk, echoStart) >= 30)
+            const int left = 30 - elapsed(clk, echoStart);
+            if (attention || left <= 0)
                 break;
-            clk.sleepMs(1);
+            m_port.waitForBytes(1, left);
         }
         if (!attention)
             continue;

@@ -22,7 +22,8 @@ bool replyChecksumOk(const uint8_t* frame);
 
 // The probe's command protocol on one open port: the "$" handshake that puts a
 // command letter into the gap after a frame, parameter bytes, and the
-// calibration line. Every wait is bounded and sleeps on the port's clock.
+// calibration line. Every wait is bounded: waits for bytes sleep in the port's
+// own wait until they arrive, the transmit-line holds on the port's clock.
 // Message texts are the caller's: these functions only report what happened.
 class ProbeProtocol
 {
@@ -42,7 +43,8 @@ public:
     // touched: the whole line is parsed before anything is applied.
     CalibrationResult readCalibration(Calibration* cal, QString* sn);
 
-    // Waits until `n` bytes wait on the port or `timeoutMs` pass; true when they do.
+    // Waits until `n` bytes wait on the port or `timeoutMs` pass; true when they
+    // do. Sleeps until bytes arrive (the port's own wait), never polls.
     bool waitForBytes(int n, int timeoutMs);
 
     // Limits of the calibration line: 152-byte buffer, 80 characters at least,

@@ -175,6 +175,36 @@ TEST(Handshake, ScenariosOnTheSimulatedProbe)
     }
 }
 
+TEST(Handshake, CommandsFindTheGapAtTheFullLineRate)
+{
+    // At 96 frames/s the frames follow each other without a gap: "$" goes in
+    // after the frame that carries it, and the replies still come whole. At
+    // 2 frames/s the stream resumes after a reply just inside the 500 ms
+    // stream check of the next command (slower streams miss it).
+    for (double rate : {96.0, 2.0}) {
+        SCOPED_TRACE(testing::Message() << rate << " frames/s");
+        SimulatedClock clk;
+        SimulatedProbe sim(clk);
+        sim.setFrameRate(rate);
+        sim.open();
+        sim.setPower(1);
+        ProbeProtocol protocol(sim);
+        Calibration cal;
+        QString sn;
+        ASSERT_EQ(protocol.readCalibration(&cal, &sn), ProbeProtocol::CalibrationResult::Ok);
+        EXPECT_EQ(sn, sim.deviceNumber());
+        EXPECT_EQ(cal.lf2048, sim.calibration().lf2048);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(protocol.sendCommand(cmd::ReadClock));
+            ASSERT_TRUE(protocol.waitForBytes(10, 100));
+            uint8_t reply[10];
+            ASSERT_EQ(sim.read(reinterpret_cast<char*>(reply), 10), 10);
+            EXPECT_TRUE(replyChecksumOk(reply));
+        }
+        EXPECT_EQ(countSent(sim, '$'), 4);
+    }
+}
+
 TEST(Handshake, AttentionWaitsForTheRestOfTheFrame)
 {
     ScriptedProbe probe;
