@@ -13,14 +13,11 @@ constexpr double kLevelReach = 0.04;   // a level counts as reached this far bef
 // The mark after a fixed-depth sample at `depth`, computed from the level's
 // number rather than by walking the grid: a walk never ends once mark + step
 // rounds back to mark (a float above 2.1e6 m with 0.1 m steps).
-float levelReached(double depth, double mark, double step, bool sampledBefore)
+float levelReached(double depth, double mark, double step)
 {
     const double k = (depth - kGridOrigin) / step;
     double level;
-    if (!sampledBefore) {
-        // The first sample starts the grid at the first level at or deeper than it.
-        level = kGridOrigin + std::ceil(k) * step;
-    } else if (depth > mark) {
+    if (depth > mark) {
         // Going down: the deepest level the depth has come within 0.04 m of,
         // at least the one after the mark.
         level = kGridOrigin + std::floor(k + kLevelReach / step) * step;
@@ -42,7 +39,6 @@ void LiveRecording::startFixedDepth(float distanceStep)
 {
     m_distanceStep = distanceStep;
     m_depthMark = -1.0f;
-    m_depthSampled = false;
 }
 
 void LiveRecording::startFixedTime(uint32_t timeStepMs, uint32_t now)
@@ -68,8 +64,7 @@ bool LiveRecording::shouldAppend(bool recordingOn, float lastSv, float lastDepth
             return false;
         if (!(step > 0.0))
             return true;   // no grid to walk
-        m_depthMark = levelReached(depth, mark, step, m_depthSampled);
-        m_depthSampled = true;
+        m_depthMark = levelReached(depth, mark, step);
         return true;
     }
     case RecordMode::FixedTime: {

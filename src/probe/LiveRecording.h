@@ -47,7 +47,6 @@ private:
     RecordMode m_mode = RecordMode::Whole;
     float m_distanceStep = 0.0f;
     float m_depthMark = -1.0f;
-    bool m_depthSampled = false;   // a fixed-depth sample since power-on
     uint32_t m_timeStep = 0;
     uint32_t m_nextTime = 0;
 };

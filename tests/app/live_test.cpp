@@ -133,7 +133,7 @@ void LiveTest::fixedDepthRecordsOnTheGrid()
         if (d < previous)
             break;
         if (i == 0) {
-            level = -1.0 + std::ceil((d + 1.0) / 0.5) * 0.5;
+            level = -1.0 + std::floor((d + 1.04) / 0.5) * 0.5;
         } else {
             level += 0.5;
             QVERIFY2(d > level - 0.045 && d < level - 0.04 + 0.105,

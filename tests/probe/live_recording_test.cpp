@@ -67,9 +67,10 @@ TEST(LiveRecording, FixedDepthWalksTheLevelGrid)
         std::vector<Sample> series;
         float markAfter;
     } cases[] = {
-        // Descent at 0.5 m: the first eligible frame, then just beyond 0.96, 1.46, 1.96.
+        // Descent at 0.5 m: the first eligible frame (the mark becomes level 0.0),
+        // then one sample within 0.04 m of each level: beyond 0.46, 0.96, 1.46, 1.96.
         {0.5f,
-         {{0.05f, false}, {0.1f, true}, {0.5f, false}, {0.95f, false}, {0.96f, false},
+         {{0.05f, false}, {0.1f, true}, {0.45f, false}, {0.5f, true}, {0.95f, false}, {0.96f, false},
           {0.97f, true}, {1.2f, false}, {1.45f, false}, {1.47f, true}, {1.9f, false},
           {1.97f, true}},
          2.0f},
@@ -124,9 +125,10 @@ TEST(LiveRecording, FixedDepthTakesOneSamplePerLayer)
                 const double mark = rec.depthMark();
                 if (down + up == 0) {
                     // The first eligible frame once it is more than step - 0.04
-                    // from -1; the grid starts at the first level at or deeper.
+                    // from -1; the mark becomes the deepest level within 0.04 m
+                    // of it, so the next level is the first one below the sample.
                     EXPECT_TRUE(i == 0 || depths[i - 1] + 1.04 <= step) << "first at " << d;
-                    firstMark = -1.0 + std::ceil((d + 1.0) / step) * step;
+                    firstMark = -1.0 + std::floor((d + 1.04) / step) * step;
                     EXPECT_NEAR(mark, firstMark, 1e-5) << "first at " << d;
                     lowestMark = mark;
                     ++down;
