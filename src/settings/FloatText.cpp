@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace fmt {
@@ -118,6 +117,23 @@ char* writeDigits(u128 n, char* end)
     return p;
 }
 
+// The printed path: exact decimal digits of |value| from glibc, rounded half
+// away from zero by hand; all digits of |value| * 10^maxDec, as scaledRound's.
+std::string printedDigits(double value, int maxDec)
+{
+    std::string text(400 + kMaxDecimals + kGuardDigits, '\0');
+    const int len = std::snprintf(text.data(), text.size(), "%.*f", maxDec + kGuardDigits,
+                                  std::fabs(value));
+    text.resize(size_t(len));
+    const auto point = text.find('.');
+    const bool up = text[point + 1 + size_t(maxDec)] >= '5';
+    text.erase(point + 1 + size_t(maxDec));
+    text.erase(point, 1);
+    if (up && incrementDigits(text))
+        text.insert(text.begin(), '1');
+    return text;
+}
+
 }  // namespace
 
 FloatFormat::FloatFormat(const QString& pattern)
@@ -158,8 +174,8 @@ qsizetype FloatFormat::writeNumber(double value, char* buf) const
 {
     // All digits of the rounded |value| * 10^maxDec, at least maxDec + 1 of them.
     const size_t maxDec = size_t(m_maxDec);
-    std::string slow;
     char fast[48];
+    std::string slow;
     const char* digits = nullptr;
     size_t count = 0;
     bool zero = false;
@@ -173,17 +189,7 @@ qsizetype FloatFormat::writeNumber(double value, char* buf) const
         count = size_t(end - p);
         zero = n == 0;
     } else {
-        // Exact decimal digits from glibc, then half away from zero by hand.
-        slow.resize(400 + kMaxDecimals + kGuardDigits);
-        const int len = std::snprintf(slow.data(), slow.size(), "%.*f", m_maxDec + kGuardDigits,
-                                      std::fabs(value));
-        slow.resize(size_t(len));
-        const auto point = slow.find('.');
-        const bool up = slow[point + 1 + maxDec] >= '5';
-        slow.erase(point + 1 + maxDec);
-        slow.erase(point, 1);
-        if (up && incrementDigits(slow))
-            slow.insert(slow.begin(), '1');
+        slow = printedDigits(value, m_maxDec);
         digits = slow.data();
         count = slow.size();
         zero = slow.find_first_not_of('0') == std::string::npos;
@@ -198,7 +204,7 @@ qsizetype FloatFormat::writeNumber(double value, char* buf) const
         ++intDigits;
         --intLen;
     }
-    // A value that rounds to zero loses its sign, as the Windows client's texts do.
+    // A value that rounds to zero is written without a sign ("0.0" for -0.01).
     char* o = buf;
     if (value < 0 && !zero)
         *o++ = '-';
@@ -328,7 +334,7 @@ bool parseFloat(QStringView text, double* value)
 {
     // [blanks] [sign] digits [. digits] [E [sign] digits] [blanks], at least one
     // mantissa digit. The checked characters are copied for from_chars, which
-    // takes no '+' and reads no QChar.
+    // takes no '+' and reads no QChar; short numbers are read on the way.
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n && text[i] == u' ')
@@ -341,42 +347,78 @@ bool parseFloat(QStringView text, double* value)
         s = big.data();
     }
     char* o = s;
+    bool negative = false;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        if (text[i] == u'-')
+        negative = text[i] == u'-';
+        if (negative)
             *o++ = '-';
         ++i;
     }
-    auto digits = [&] {
+    uint64_t mantissa = 0;   // the first 19 significant digits
+    int significant = 0, scale = 0;
+    auto digits = [&](bool fraction) {
         const qsizetype from = i;
-        while (i < n && text[i] >= u'0' && text[i] <= u'9')
-            *o++ = char(text[i++].unicode());
+        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
+            const char c = char(text[i++].unicode());
+            *o++ = c;
+            if (mantissa == 0 && c == '0') {
+                scale -= fraction;   // a leading zero
+            } else if (significant < 19) {
+                mantissa = mantissa * 10 + uint64_t(c - '0');
+                ++significant;
+                scale -= fraction;
+            } else {
+                significant = 20;   // more digits than the fast path takes
+            }
+        }
         return i - from;
     };
-    qsizetype mantissaDigits = digits();
+    qsizetype mantissaDigits = digits(false);
     if (i < n && text[i] == u'.') {
         *o++ = '.';
         ++i;
-        mantissaDigits += digits();
+        mantissaDigits += digits(true);
     }
     if (mantissaDigits == 0)
         return false;
+    int exponent = 0;
     if (i < n && (text[i] == u'E' || text[i] == u'e')) {
         *o++ = 'e';
         ++i;
-        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        bool minus = false;
+        if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+            minus = text[i] == u'-';
             *o++ = char(text[i++].unicode());
-        if (digits() == 0)
+        }
+        const qsizetype from = i;
+        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
+            exponent = std::min(exponent * 10 + (text[i].unicode() - '0'), 100000);
+            *o++ = char(text[i++].unicode());
+        }
+        if (i == from)
             return false;
+        exponent = minus ? -exponent : exponent;
     }
     while (i < n && text[i] == u' ')
         ++i;
     if (i != n)
         return false;
     double v = 0;
-    const auto [end, ec] = std::from_chars(s, o, v);
-    if (ec != std::errc() || end != o) {
-        // Out of range: strtod tells an overflow (no number) from an underflow (0).
-        v = std::strtod(std::string(s, o).c_str(), nullptr);
+    // Up to 2^53 and 10^22 both factors are exact doubles, and one multiply or
+    // divide rounds the exact decimal value once, as strtod does.
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const int e10 = scale + exponent;
+    if (significant <= 19 && mantissa <= (uint64_t(1) << 53) && e10 >= -22 && e10 <= 22) {
+        v = e10 < 0 ? double(mantissa) / kPow10[-e10] : double(mantissa) * kPow10[e10];
+        v = negative ? -v : v;
+    } else {
+        const auto [end, ec] = std::from_chars(s, o, v);
+        if (ec != std::errc() || end != o) {
+            // Out of range: strtod tells an overflow (no number) from an underflow (0).
+            v = std::strtod(std::string(s, o).c_str(), nullptr);
+        }
     }
     if (!std::isfinite(v))
         return false;

@@ -6,7 +6,7 @@ namespace fmt {
 
 QString formatDateTime(const QString& pattern, const QDateTime& dt)
 {
-    // A null date is TDateTime 0 of the Windows client.
+    // A null date is day 0 of the date count: 1899-12-30.
     const QDateTime t = dt.isValid() ? dt : QDateTime(QDate(1899, 12, 30), QTime(0, 0));
     const QDate date = t.date();
     const QTime time = t.time();

@@ -4,11 +4,11 @@
 #include <QString>
 #include <QStringView>
 
-// The number and date texts of the Windows client, byte for byte. Nothing else
+// The number and date texts of the client's files and read-outs. Nothing else
 // formats numbers for files, read-outs or the settings file.
 namespace fmt {
 
-// Delphi FormatFloat for the patterns the client uses: '0' digit, '#' optional
+// FormatFloat for the patterns the client uses: '0' digit, '#' optional
 // digit, one '.', e.g. "0.0", "0.00", "0.000", "000.0", "0000.0", "###0.0",
 // "###0.###"; text before and after the digits is kept. Rounds half away from
 // zero on the exact decimal value of the double; a value that rounds to zero
@@ -39,21 +39,21 @@ private:
 // what a profile file stores for a sample ("0.00": 2); 0 for a non-finite value.
 double roundedValue(double value, int decimals);
 
-// Delphi FloatToStr: general format, 15 significant digits, exponent "E-7"
+// FloatToStr: general format, 15 significant digits, exponent "E-7"
 // style below 1e-5 and from 1e15 on; 0.8f widened -> "0.800000011920929".
 QString floatToStr(double value);
 
-// Delphi FormatDateTime patterns: yy yyyy m mm d dd h hh n nn s ss z zzz,
+// FormatDateTime patterns: yy yyyy m mm d dd h hh n nn s ss z zzz,
 // m/mm right after an h token (separators between allowed) is the minute,
 // "/" is the date separator "-", quoted text and other characters are literal.
-// An invalid date formats as the Windows client's zero date, 1899-12-30 00:00.
+// An invalid date formats as the zero date, 1899-12-30 00:00.
 QString formatDateTime(const QString& pattern, const QDateTime& dt);
 
-// Delphi StrToFloat: decimal text with optional sign, point, exponent, spaces
+// StrToFloat: decimal text with optional sign, point, exponent, spaces
 // around; returns false for anything else (no partial parse).
 bool parseFloat(QStringView text, double* value);
 bool parseFloat(const QString& text, double* value);
-// Delphi StrToInt: leading blanks, optional sign, decimal or $hex digits,
+// StrToInt: leading blanks, optional sign, decimal or $hex digits,
 // nothing after them, within 32 bits.
 bool parseInt(const QString& text, int* value);
 

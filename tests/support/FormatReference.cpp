@@ -116,7 +116,7 @@ QString formatFloat(const QString& pattern, double value)
     while (static_cast<int>(intDigits.size()) < p.minInt)
         intDigits.insert(intDigits.begin(), '0');
 
-    // A value that rounds to zero loses its sign, as the Windows client's texts do.
+    // A value that rounds to zero is written without a sign ("0.0" for -0.01).
     const bool zero = (intDigits + decDigits).find_first_not_of('0') == std::string::npos;
     std::string out;
     if (value < 0 && !zero)
