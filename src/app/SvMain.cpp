@@ -7,11 +7,13 @@
 #include "storage/ProfileTable.h"
 #include "document/ProfileTableModel.h"
 #include "document/ExchangeDumpFile.h"
+#include "document/ProbeMessages.h"
 #include "probe/FrameReceiver.h"
 #include "probe/LiveRecording.h"
 #include "probe/MsClock.h"
 #include "probe/PortFactory.h"
 #include "probe/ProbeProtocol.h"
+#include "probe/ProbeSession.h"
 #include "probe/SerialPort.h"
 #include "text/Format.h"
 #include "settings/IniFile.h"
@@ -271,12 +273,9 @@ bool TSvMain::OpenSerialPort(int portNo)
         if (m_dump->isOpen())
             m_port = std::make_unique<OwningDumpingPort>(std::move(m_port), *m_dump);
     }
-    switch (openProbePort(m_port.get())) {
-    case PortOpenResult::Ok: return true;
-    case PortOpenResult::OpenFailed: m_prompts->message("打开串行口时出错！"); break;
-    case PortOpenResult::BaudFailed: m_prompts->message("波特率设置错误！"); break;
-    }
-    return false;
+    const PortOpenResult opened = openProbePort(m_port.get());
+    showProbeMessage(probemsg::portOpenMessage(opened));
+    return opened == PortOpenResult::Ok;
 }
 
 void TSvMain::PortNumberChange()
@@ -287,34 +286,16 @@ void TSvMain::PortNumberChange()
     PortOpened = OpenSerialPort(PortNo);
 }
 
-bool TSvMain::SendCommand(uint8_t command)
-{
-    if (!m_port)
-        return false;
-    ProbeProtocol protocol(*m_port);
-    if (protocol.sendCommand(command))
-        return true;
-    m_prompts->message("声速仪无应答，请检查电缆连接和电池电量！");
-    return false;
-}
-
 bool TSvMain::ReadCalibration()
 {
     if (!m_port)
         return false;
     ProbeProtocol protocol(*m_port);
-    switch (protocol.readCalibration(&Cal, &SN)) {
-    case ProbeProtocol::CalibrationResult::Ok:
-        showStatus(2, "设备号：" + SN);
-        return true;
-    case ProbeProtocol::CalibrationResult::NoAnswer:
-        m_prompts->message("声速仪无应答，请检查电缆连接和电池电量！");
-        return false;
-    case ProbeProtocol::CalibrationResult::BadLine:
-        m_prompts->message("标定参数读出错误，需要厂家维修！");
-        return false;
-    }
-    return false;
+    const probemem::PowerOnResult r = probemem::powerOn(protocol);
+    if (r.calibration)
+        applyCalibration(*r.calibration);
+    showProbeMessage(probemsg::message(probemsg::Command::PowerOn, r.status));
+    return r.status == probemem::ProbeStatus::Complete;
 }
 
 void TSvMain::showStatus(int panel, const QString& text)

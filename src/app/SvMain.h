@@ -42,6 +42,9 @@ class ExchangeDumpFile;
 enum class SurveyFormat;
 class ProfileChart;
 struct FrameResult;
+namespace probemem {
+struct CalibrationRead;
+}
 
 // How the window is started: where its settings file and data directory are,
 // which ports it talks to, and who answers its questions. Tests inject a
@@ -85,7 +88,6 @@ public:
     // ---- serial port and protocol -------------------------------------------
     bool OpenSerialPort(int portNo);
     void PortNumberChange();
-    bool SendCommand(uint8_t command);
     bool ReadCalibration();
 
     // ---- live measurement -----------------------------------------------------
@@ -320,6 +322,10 @@ private:
     void bindEvents();
     void loadSettings();
     void createLiveState();
+    // The probe commands' results: a message shown unless empty; a calibration
+    // read from the probe replaces Cal and SN and shows the device number.
+    void showProbeMessage(const QString& text);
+    void applyCalibration(const probemem::CalibrationRead& read);
     // Builds the file from the shown rows (or sets the reason it cannot) and writes it whole.
     using ExportBuilder = std::function<QByteArray(const std::vector<ProfileRow>&, QString* error)>;
     bool writeExport(const QString& fileName, const ExportBuilder& build);

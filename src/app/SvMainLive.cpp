@@ -122,7 +122,7 @@ void TSvMain::BtnBeginClick()
     FirstRecordPending = true;
     SvSeen = false;
     Receiver->startPowerOn();
-    m_port->setPower(1);
+    // Switches the probe on; it stays on only when its calibration was read.
     if (!ReadCalibration())
         return;
     Density = static_cast<float>(density);
