@@ -62,16 +62,18 @@ void TSvMain::BtnOpenClick(QObject* sender)
     }
     setCaptionForFile(chosen.fileName);
     DBChart->chart()->setTitle(chartTitle(FileDescription(), FileDate()));
-    reloadTableSeries();
-    DBChart->repaint();
     setVelocityColumnTitle(ProfileKind() == kKindAverage ? "平均声速" : "声速");
     PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);
     BtnPreview->setEnabled(true);
     BtnPrintTable->setEnabled(true);
     BtnExport->setEnabled(true);
     showStatus(2, FileDescription());
-    if (sender == Load)
-        DrawProfile();
+    if (sender == Load) {
+        DrawProfile();   // reloads the table-bound series itself
+    } else {
+        reloadTableSeries();
+        DBChart->repaint();
+    }
 }
 
 int TSvMain::OpenProfileFile(const QString& path)
