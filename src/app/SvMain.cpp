@@ -75,7 +75,8 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
     m_dataDir = ::dataDirectory(exe);
 
     setObjectName("SvMain");
-    svTable = new ProfileTable(this);
+    m_doc = new ProfileDocument(this);
+    svTable = &m_doc->table();
     // Until a file is opened or created the table names "sample.db" of the data directory.
     svTable->setTableName(m_dataDir + "sample.db");
     GridModel = new ProfileTableModel(svTable, this);
@@ -153,11 +154,8 @@ void TSvMain::PgCtrlChange()
     } else {
         Timer1s.stop();
     }
-    if (svTable->exists() && ChartDirty && PgCtrl->currentWidget() == ChartPg) {
-        reloadTableSeries();
-        DBChart->repaint();
-        DrawProfile();
-    }
+    if (svTable->exists() && ChartDirty() && PgCtrl->currentWidget() == ChartPg)
+        DrawProfile();   // reloads the table-bound series first
 }
 
 void TSvMain::BtnQuitClick()
@@ -208,7 +206,6 @@ void TSvMain::loadSettings()
     Cal = s.cal;
     SN = s.sn;
     GridModel->setNumberFormat(OutputFormat);
-    ChartDirty = false;
     setActivePage(CablePg);
 }
 
@@ -351,6 +348,7 @@ bool TSvMain::eventFilter(QObject* watched, QEvent* event)
 
 void TSvMain::bindEvents()
 {
+    connectDocument();
     connect(PgCtrl, &QTabWidget::currentChanged, this, [this](int) {
         if (!m_codeSetsPage)
             PgCtrlChange();

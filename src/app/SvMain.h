@@ -1,4 +1,5 @@
 #pragma once
+#include "document/ProfileDocument.h"
 #include "model/ProfileRow.h"
 #include "model/Calibration.h"
 #include "settings/Settings.h"
@@ -148,7 +149,7 @@ public:
     bool ExportCommaCsv(const QString& fileName);
     bool ExportHypackVel(const QString& fileName);
     bool ExportAverageCsv(const QString& fileName);
-    std::vector<ProfileRow> shownRows() const;        // the rows the table shows, in table order
+    RowsSnapshot shownRows() const;                    // the rows the table shows, in table order
     bool ExportSurveyFormat(SurveyFormat format, const QString& fileName);
     // An old, read-only profile file is converted before its rows change: a new
     // file of the current format with every row, opened in its place. True when
@@ -156,7 +157,7 @@ public:
     bool ensureWritableProfile();
     // Delete and insert: refused on an empty table and on the first row, then
     // the change on a writable table; a refusal of the file is shown as it is.
-    bool changeCurrentRow(const QString& firstRowMessage, const std::function<void()>& change);
+    bool changeCurrentRow(const QString& firstRowMessage, const std::function<Status()>& change);
     // The grid's own delete key (Ctrl+Del): any row, the first too, after a question.
     void GridDeleteKey();
 
@@ -174,10 +175,6 @@ public:
     bool FirstRecordPending = false;
     float DistanceStep = 0.5f, DepthMark = -1.0f;
     uint32_t TimeStep = 1000, NextTime = 0;
-    bool ChartDirty = false;
-    QString FileDescription;
-    QDateTime FileDate;
-    uint8_t ProfileKind = 0;
     QString ExportFileName;
     Settings LoadedSettings;          // as read at construction (Factory, Self, Device N)
     bool SettingsWriteFailed = false; // the last close could not write the settings file
@@ -286,15 +283,23 @@ public:
     QLineSeries* SerTempDown = nullptr;
     QList<QLineSeries*> chartSeries() const;   // in the chart's order
 
-    // The table engine and its grid model.
+    // The open profile: the document, its table (the one cursor the grid
+    // edits) and the grid model over it.
+    ProfileDocument& document() { return *m_doc; }
     ProfileTable* svTable = nullptr;
     ProfileTableModel* GridModel = nullptr;
+    // The open profile's state, held by the document.
+    bool ChartDirty() const { return m_doc->isStale(); }
+    QString FileDescription() const { return m_doc->description(); }
+    QDateTime FileDate() const { return m_doc->date(); }
+    uint8_t ProfileKind() const { return m_doc->kind(); }
 
     // Helpers the handlers share.
     void showStatus(int panel, const QString& text);   // and repaint the status bar at once
     void setBusy(bool busy);                            // hourglass cursor on / restore
     void setVelocityColumnTitle(const QString& title);
     void reloadTableSeries();                           // SerTwoSv / SerTwoTemp from the visible rows
+    void connectDocument();                             // the chart's series follow the document
     void fitChartAxes();                                // axis ranges to the shown series
     void fitUnlessZoomed();
     void applyRightAxisGridRule();
@@ -333,6 +338,7 @@ private:
     QString reportNote() const;   // description(yy-m-d hh:mm)
 
     SvMainOptions m_options;
+    ProfileDocument* m_doc = nullptr;
     std::unique_ptr<MsClock> m_ownClock;
     MsClock* m_clock = nullptr;
     std::unique_ptr<Prompts> m_ownPrompts;

@@ -158,20 +158,14 @@ void TSvMain::BtnBeginClick()
 
 void TSvMain::btnRecClick()
 {
-    try {
-        svTable->close();
-        // Rows appended under the depth-layer filter would be hidden from the
-        // view the stop reads: a recording always starts unfiltered.
-        if (ChBoxFilter->isChecked()) {
-            const QSignalBlocker block(ChBoxFilter);
-            ChBoxFilter->setChecked(false);
-        }
-        svTable->setFiltered(false);
-        svTable->setTableName(EdFileName->text());
-        svTable->createTable();
-        svTable->open();
-    } catch (const TableError& e) {
-        m_prompts->message("建立数据文件时错误！\n" + e.message());
+    // Rows appended under the depth-layer filter would be hidden from the
+    // view the stop reads: a recording always starts unfiltered.
+    if (ChBoxFilter->isChecked()) {
+        const QSignalBlocker block(ChBoxFilter);
+        ChBoxFilter->setChecked(false);
+    }
+    if (const Status created = m_doc->create(EdFileName->text()); !created) {
+        m_prompts->message("建立数据文件时错误！\n" + created.message());
         return;
     }
     setCaptionForFile(EdFileName->text());
@@ -249,19 +243,13 @@ void TSvMain::BtnStopClick()
         m_port->setPower(0);
     Timer.stop();
     if (!FirstRecordPending && svTable->isActive()) {
-        svTable->first();
-        const ProfileRow first = svTable->current();
-        FileDescription = first.discrip.value_or(QString());
-        FileDate = first.dt.value_or(QDateTime());
-        DBChart->chart()->setTitle(FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")");
+        // The recording becomes the open profile; the chart is drawn anew from it.
+        m_doc->adoptRecording();
+        DBChart->chart()->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
         setVelocityColumnTitle("Sound Velocity");
-        reloadTableSeries();
         DBChart->repaint();
-        ResetChart();
-        ProfileKind = 0;
         EdFileName->clear();
         setActivePage(TablePg);
-        ChartDirty = true;
     }
     PgCtrl->setTabEnabled(PgCtrl->indexOf(TablePg), true);
     PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);

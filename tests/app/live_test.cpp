@@ -96,8 +96,8 @@ void LiveTest::wholeCastEndToEnd()
     QCOMPARE(w.PgCtrl->currentWidget(), w.TablePg);
     QVERIFY(pageEnabled(w, w.TablePg) && pageEnabled(w, w.ChartPg));
     QVERIFY(w.EdFileName->text().isEmpty());
-    QVERIFY(w.ChartDirty);
-    QCOMPARE(w.FileDescription, QString("测站A"));
+    QVERIFY(w.ChartDirty());
+    QCOMPARE(w.FileDescription(), QString("测站A"));
 
     ProfileTable& t = w.table();
     QVERIFY(t.recordCount() > 50);
@@ -170,7 +170,7 @@ void LiveTest::stopWithoutSamplesTouchesNothing()
     w.BtnStopClick();
     QCOMPARE(w.PgCtrl->currentWidget(), w.CablePg);
     QCOMPARE(w.EdFileName->text(), f.dir.file("none.db"));
-    QVERIFY(!w.ChartDirty);
+    QVERIFY(!w.ChartDirty());
     QVERIFY(w.BtnBegin->isEnabled());
 }
 
