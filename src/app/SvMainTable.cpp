@@ -40,17 +40,21 @@ void TSvMain::BtnOpenClick(QObject* sender)
     r.initialDir = Path;
     r.overwritePrompt = false;
     r.mustExist = true;
-    const QString remembered = svTable->tableName();
     const FileDialogResult chosen = m_prompts->openFile(r);
-    if (!chosen.accepted)
-        return;
-    if (chosen.fileName == remembered)
-        return;
-    Path = QFileInfo(chosen.fileName).absolutePath() + "/";
+    if (chosen.accepted)
+        OpenChosenProfile(chosen.fileName, sender);
+}
+
+bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
+{
+    const QString remembered = svTable->tableName();
+    if (fileName == remembered)
+        return true;
+    Path = QFileInfo(fileName).absolutePath() + "/";
     // A long cast takes a moment to read and draw.
     setBusy(true);
     auto idle = qScopeGuard([this] { setBusy(false); });
-    if (OpenProfileFile(chosen.fileName) < 0) {
+    if (OpenProfileFile(fileName) < 0) {
         idle.dismiss();
         setBusy(false);   // no hourglass over the message
         m_prompts->message("数据文件错误或空数据文件！");
@@ -62,7 +66,7 @@ void TSvMain::BtnOpenClick(QObject* sender)
                 m_prompts->error(e.message());
             }
         }
-        return;
+        return false;
     }
     ChartDirty = true;
     svTable->first();
@@ -74,7 +78,7 @@ void TSvMain::BtnOpenClick(QObject* sender)
         const QSignalBlocker block(ChBoxFilter);
         ChBoxFilter->setChecked(false);
     }
-    setCaptionForFile(chosen.fileName);
+    setCaptionForFile(fileName);
     ResetChart();
     DBChart->chart()->setTitle(chartTitle(FileDescription, FileDate));
     reloadTableSeries();
@@ -88,6 +92,7 @@ void TSvMain::BtnOpenClick(QObject* sender)
     showStatus(2, first.discrip.value_or(QString()));
     if (sender == Load)
         DrawProfile();
+    return true;
 }
 
 int TSvMain::OpenProfileFile(const QString& path)

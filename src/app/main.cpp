@@ -1,4 +1,5 @@
-// Start-up: date formats, splash, title, the main window, 2 s pause, message loop.
+// Start-up: date formats, splash, title, the main window, 2 s pause, the
+// profile file named on the command line, message loop.
 #include "dialogs/Prompts.h"
 #include "app/Splash.h"
 #include "app/SvMain.h"
@@ -7,6 +8,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QThread>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -41,7 +43,13 @@ int main(int argc, char** argv)
     QCommandLineOption dump("dump", "Save the raw bytes of every exchange with the probe to FILE.", "FILE");
     parser.addOption(simulate);
     parser.addOption(dump);
+    parser.addPositionalArgument("FILE", "A profile file (*.db) to open on the table page.", "[FILE]");
     parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("svclient: one FILE at most (svclient --help)\n", stderr);
+        return 2;
+    }
 
     try {
         Tlogo logo;
@@ -59,6 +67,8 @@ int main(int argc, char** argv)
         QThread::msleep(2000);
         logo.close();
         SvMain.show();
+        if (!files.isEmpty())
+            SvMain.OpenFileArgument(files.front());
         app.exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, "VX4400声速仪客户软件", QString::fromUtf8(e.what()));
