@@ -17,6 +17,7 @@
 #include "probe/SerialPort.h"
 #include "text/Format.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsLocation.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -71,8 +72,10 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
     QString exe = m_options.executablePath;
     if (exe.isEmpty())
         exe = QCoreApplication::applicationFilePath();
-    m_settingsPath = settingsFilePath(exe);
-    m_dataDir = ::dataDirectory(exe);
+    // Beside the executable, or the user's directories for an installed program.
+    const SettingsLocation where = locateSettings(exe);
+    m_settingsPath = where.iniFile;
+    m_dataDir = where.dataDir;
 
     setObjectName("SvMain");
     m_doc = new ProfileDocument(this);
@@ -88,7 +91,7 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
         DBGrid->setColumnWidth(c, 160);
 
     // The caption with the build date, before any setting is read.
-    setWindowTitle(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kTitle), buildDateText(SV_BUILD_DATE)));
+    setWindowTitle(firstCaption());
     // System menu, minimise and close; no maximise on a fixed-size window.
     setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                     | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
@@ -102,6 +105,11 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
     loadSettings();
     FormCreate();
     m_codeSetsPage = false;
+}
+
+QString TSvMain::firstCaption()
+{
+    return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kTitle), buildDateText(SV_BUILD_DATE));
 }
 
 TSvMain::~TSvMain()
@@ -235,6 +243,7 @@ void TSvMain::FormClose()
     // Read again first: keys edited by hand while the client ran (Factory,
     // Self, Output Format, devices, comments) are kept, only ours are written.
     m_ini->load();
+    QDir().mkpath(QFileInfo(m_settingsPath).absolutePath());   // the user's directory, at first use
     SettingsWriteFailed = !s.save(*m_ini, EdDensity->text(), &error);
     if (SettingsWriteFailed)
         m_prompts->error(error);

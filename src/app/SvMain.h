@@ -85,6 +85,7 @@ public:
     void PgCtrlChange();
     void Timer1sTimer();
     void BtnQuitClick();
+    void HelpKeyPress();   // F1: the keys and the version
 
     // ---- serial port and protocol -------------------------------------------
     bool OpenSerialPort(int portNo);
@@ -117,6 +118,11 @@ public:
 
     // ---- profile files and table page -----------------------------------------
     void BtnOpenClick(QObject* sender);
+    // The open of a chosen file name, as the open button does after its dialog.
+    bool OpenChosenProfile(const QString& fileName, QObject* sender);
+    // A profile file named on the command line: opened as the open button does,
+    // shown on the table page.
+    void OpenFileArgument(const QString& fileName);
     int OpenProfileFile(const QString& path);
     bool CheckTableOpen();
     void ResetChart();
@@ -304,6 +310,7 @@ public:
     void fitUnlessZoomed();
     void applyRightAxisGridRule();
     void setCaptionForFile(const QString& fileName);
+    static QString firstCaption();   // the title and the build date: "VX4400声速仪客户软件 (Jun  6 2016)"
     // The save dialog in `Path`: the chosen name, with "." + defaultExt when it
     // has no extension; empty when cancelled.
     QString askSaveName(const QString& title, const QString& filter, const QString& defaultExt,
@@ -324,6 +331,7 @@ private:
     void buildTablePage();
     void buildChartPage();
     void buildMenus();
+    void buildShortcuts();
     void bindEvents();
     void loadSettings();
     void createLiveState();

@@ -145,6 +145,7 @@ void TSvMain::buildLayout()
     buildTablePage();
     buildChartPage();
     buildMenus();
+    buildShortcuts();
 
     Timer.setInterval(100);
     Timer1s.setInterval(1000);

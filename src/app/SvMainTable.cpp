@@ -35,17 +35,21 @@ void TSvMain::BtnOpenClick(QObject* sender)
     r.initialDir = Path;
     r.overwritePrompt = false;
     r.mustExist = true;
-    const QString remembered = svTable->tableName();
     const FileDialogResult chosen = m_prompts->openFile(r);
-    if (!chosen.accepted)
-        return;
-    if (chosen.fileName == remembered)
-        return;
-    Path = QFileInfo(chosen.fileName).absolutePath() + "/";
+    if (chosen.accepted)
+        OpenChosenProfile(chosen.fileName, sender);
+}
+
+bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
+{
+    const QString remembered = svTable->tableName();
+    if (fileName == remembered)
+        return true;
+    Path = QFileInfo(fileName).absolutePath() + "/";
     // A long cast takes a moment to read and draw.
     setBusy(true);
     auto idle = qScopeGuard([this] { setBusy(false); });
-    if (OpenProfileFile(chosen.fileName) < 0) {
+    if (OpenProfileFile(fileName) < 0) {
         idle.dismiss();
         setBusy(false);   // no hourglass over the message
         m_prompts->message("数据文件错误或空数据文件！");
@@ -53,14 +57,14 @@ void TSvMain::BtnOpenClick(QObject* sender)
             if (const Status back = m_doc->reopen(remembered); !back)
                 m_prompts->error(back.message());
         }
-        return;
+        return false;
     }
     // The document has read the header and dropped the values (ResetChart ran).
     {
         const QSignalBlocker block(ChBoxFilter);
         ChBoxFilter->setChecked(false);
     }
-    setCaptionForFile(chosen.fileName);
+    setCaptionForFile(fileName);
     DBChart->chart()->setTitle(chartTitle(FileDescription(), FileDate()));
     setVelocityColumnTitle(ProfileKind() == kKindAverage ? "平均声速" : "声速");
     PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);
@@ -74,6 +78,7 @@ void TSvMain::BtnOpenClick(QObject* sender)
         reloadTableSeries();
         DBChart->repaint();
     }
+    return true;
 }
 
 int TSvMain::OpenProfileFile(const QString& path)

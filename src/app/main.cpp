@@ -1,10 +1,12 @@
-// Start-up: date formats, splash, title, the main window, 2 s pause, message loop.
+// Start-up: date formats, splash, title, the main window, 2 s pause, the
+// profile file named on the command line, message loop.
 #include "dialogs/Prompts.h"
 #include "app/Splash.h"
 #include "app/SvMain.h"
 #include "settings/SimulatorFrameRate.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
@@ -51,10 +53,16 @@ int main(int argc, char** argv)
     parser.addOption(simulate);
     parser.addOption(dump);
     parser.addOption(frameRate);
+    parser.addPositionalArgument("FILE", "A profile file (*.db) to open on the table page.", "[FILE]");
     parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("svclient: one FILE at most (svclient --help)\n", stderr);
+        return 2;
+    }
 
     // A rate that is no rate stops here, before anything is shown.
-    IniFile ini(settingsFilePath(QCoreApplication::applicationFilePath()));
+    IniFile ini(locateSettings(QCoreApplication::applicationFilePath()).iniFile);
     ini.load();
     QString rateError;
     const std::optional<int> rate = simrate::choose(
@@ -81,6 +89,8 @@ int main(int argc, char** argv)
         QThread::msleep(2000);
         logo.close();
         SvMain.show();
+        if (!files.isEmpty())
+            SvMain.OpenFileArgument(files.front());
         app.exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, "VX4400声速仪客户软件", QString::fromUtf8(e.what()));

@@ -3,6 +3,7 @@
 #include "storage/ProfileStore.h"
 #include "text/Format.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsLocation.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -49,7 +50,8 @@ void err(const QString& line)
 
 void addIniOption(QCommandLineParser& parser)
 {
-    parser.addOption({"ini", "Settings file (default: svclient.INI beside svptool).", "FILE"});
+    parser.addOption({"ini", "Settings file (default: the window's svclient.INI, beside svptool or in "
+                             "~/.config/svclient).", "FILE"});
 }
 
 bool parseArgs(QCommandLineParser& parser, const Command& cmd, const QStringList& args,
@@ -87,7 +89,7 @@ Settings loadSettings(const QCommandLineParser& parser)
 {
     QString path = parser.value("ini");
     if (path.isEmpty())
-        path = QDir(QCoreApplication::applicationDirPath()).filePath("svclient.INI");
+        path = locateSettings(QDir(QCoreApplication::applicationDirPath()).filePath("svclient")).iniFile;
     else if (!QFileInfo(path).isFile())
         fail(path + ": settings file not found");
     IniFile ini(path);

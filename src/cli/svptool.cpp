@@ -40,8 +40,9 @@ QString usage()
     for (const Subcommand& c : subcommands())
         text += QStringLiteral("  %1 %2\n").arg(QString::fromLatin1(c.name), -11).arg(QString::fromLatin1(c.summary));
     text += "\nSettings (density, calibration, Output Format, [Serial Port] Device N, [Position])\n"
-            "come from --ini FILE, else from svclient.INI beside svptool, the window's file when\n"
-            "both are installed together; svptool never writes it.\n"
+            "come from --ini FILE, else from the window's file svclient.INI: beside svptool when it\n"
+            "is there or svptool's directory is writable, else ~/.config/svclient/svclient.INI.\n"
+            "svptool never writes it.\n"
             "Exit code 0 done, 2 bad input or data, with one line on standard error. Output files\n"
             "are written whole or not at all; a raw recording or an old file is never replaced.\n";
     return text;

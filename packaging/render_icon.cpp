@@ -1,0 +1,31 @@
+// Renders the application's SVG icon into a square PNG of the given size:
+// render_icon IN.svg OUT.png SIZE. Used at build time only.
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fputs("usage: render_icon IN.svg OUT.png SIZE\n", stderr);
+        return 2;
+    }
+    const int size = QByteArray(argv[3]).toInt();
+    QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
+    if (!svg.isValid() || size < 8 || size > 1024) {
+        std::fprintf(stderr, "render_icon: cannot render %s at %s\n", argv[1], argv[3]);
+        return 1;
+    }
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    svg.render(&painter);
+    painter.end();
+    if (!image.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+        std::fprintf(stderr, "render_icon: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
