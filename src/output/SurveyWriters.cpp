@@ -1,4 +1,4 @@
-// One writer per survey format. Each follows the public description named in
+// One writer per survey format. Each follows the public document named in
 // its comment; every text passes asciiText, so the bytes are plain ASCII.
 #include "output/SurveyWriters.h"
 #include "text/Format.h"
