@@ -156,7 +156,10 @@ public:
     bool ExportHypackVel(const QString& fileName);
     bool ExportAverageCsv(const QString& fileName);
     RowsSnapshot shownRows() const;                    // the rows the table shows, in table order
+    // The processed profile in a survey format, after the export dialog for it.
     bool ExportSurveyFormat(SurveyFormat format, const QString& fileName);
+    // Several profile files at once, one export file each, into one folder.
+    void BatchExportClick();
     // An old, read-only profile file is converted before its rows change: a new
     // file of the current format with every row, opened in its place. True when
     // the open table may be changed (it was writable, or the conversion worked).
@@ -265,6 +268,7 @@ public:
     QPushButton* btnAnalyze = nullptr;
     QMenu* MenuChart = nullptr;
     QAction* Load = nullptr;
+    QAction* BatchExport = nullptr;   // "批量导出", after "打开"
     QMenu* Save = nullptr;
     QAction* PMSave = nullptr;
     QAction* PMSaveAv = nullptr;
@@ -332,6 +336,7 @@ private:
     void buildChartPage();
     void buildMenus();
     void buildShortcuts();
+    void addBatchExport();
     void bindEvents();
     void loadSettings();
     void createLiveState();

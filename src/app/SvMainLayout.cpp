@@ -388,4 +388,5 @@ void TSvMain::buildMenus()
     PMPrint = MenuChart->addAction("打印");
     for (QAction* a : {SvTwo, TempTwo, PMSv, PMTemp, PMAv})
         a->setCheckable(true);
+    addBatchExport();
 }

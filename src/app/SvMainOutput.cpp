@@ -50,56 +50,15 @@ void TSvMain::BtnExportClick()
         ExportFileName = exportFileName(chosen.fileName, ".VEL");
         ExportHypackVel(ExportFileName);
         break;
-    case 3:
-    case 4:
-    case 5: {
-        const SurveyFormat format = chosen.filterIndex == 3   ? SurveyFormat::CarisSvp
-                                    : chosen.filterIndex == 4 ? SurveyFormat::KongsbergAsvp
-                                                              : SurveyFormat::HypackVelPosition;
-        ExportFileName = exportFileName(chosen.fileName, surveyFormatExtension(format).toUpper());
-        ExportSurveyFormat(format, ExportFileName);
-        break;
-    }
     default:
+        // The survey formats follow the client's own two entries.
+        if (chosen.filterIndex >= 3 && size_t(chosen.filterIndex - 3) < surveyFormats().size()) {
+            const SurveyFormat format = surveyFormats()[size_t(chosen.filterIndex - 3)];
+            ExportFileName = exportFileName(chosen.fileName, surveyFormatExtension(format).toUpper());
+            ExportSurveyFormat(format, ExportFileName);
+        }
         break;
     }
-}
-
-bool TSvMain::ExportSurveyFormat(SurveyFormat format, const QString& fileName)
-{
-    QString latitude = LoadedSettings.latitude;
-    QString longitude = LoadedSettings.longitude;
-    if (!m_prompts->position(&latitude, &longitude))
-        return false;
-    std::optional<GeoPosition> position;
-    if (!latitude.isEmpty() || !longitude.isEmpty()) {
-        position = parsePosition(latitude + ',' + longitude);
-        if (!position) {
-            m_prompts->message("测点位置格式错误：" + latitude + ", " + longitude
-                               + "\n请输入十进制度（22.5431）或度:分:秒（22:32:35.2），南纬、西经为负。");
-            return false;
-        }
-    }
-    // Remembered for the next export, and written to the settings file at close.
-    LoadedSettings.latitude = latitude;
-    LoadedSettings.longitude = longitude;
-    if (!FileDate().isValid()) {
-        m_prompts->message("数据文件的第一个记录没有时间，不能导出这种格式！");
-        return false;
-    }
-    if (!position && surveyFormatNeedsPosition(format)) {
-        m_prompts->message("这种格式需要测点位置，请输入纬度和经度！");
-        return false;
-    }
-    SurveyHeader header;
-    header.fileName = fileName;
-    header.date = FileDate();
-    header.position = position;
-    return writeExport(fileName, [format, &header](const std::vector<ProfileRow>& rows, QString* error) {
-        QByteArray bytes;
-        exportSurveyFormat(format, rows, header, &bytes, error);
-        return bytes;
-    });
 }
 
 bool TSvMain::writeExport(const QString& fileName, const ExportBuilder& build)

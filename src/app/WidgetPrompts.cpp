@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFormLayout>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -91,6 +93,20 @@ FileDialogResult WidgetPrompts::openFile(const FileDialogRequest& r)
     return runFileDialog(m_parent, r, QFileDialog::AcceptOpen);
 }
 
+QStringList WidgetPrompts::openFiles(const FileDialogRequest& r)
+{
+    QFileDialog dlg(m_parent, r.title, r.initialDir);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    dlg.setNameFilters(qtNameFilters(r.filter));
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    QStringList files;
+    for (const QString& f : dlg.selectedFiles())
+        files << QDir::toNativeSeparators(f);
+    return files;
+}
+
 FileDialogResult WidgetPrompts::saveFile(const FileDialogRequest& r)
 {
     return runFileDialog(m_parent, r, QFileDialog::AcceptSave);
@@ -128,17 +144,34 @@ bool WidgetPrompts::directory(const QString& initial, QString* chosen)
     return true;
 }
 
-bool WidgetPrompts::position(QString* latitude, QString* longitude)
+bool WidgetPrompts::choose(const QString& title, const QString& prompt, const QStringList& items, int* index)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(m_parent, title, prompt, items, *index, false, &ok);
+    if (!ok)
+        return false;
+    *index = int(items.indexOf(item));
+    return *index >= 0;
+}
+
+bool WidgetPrompts::surveyExport(SurveyExportRequest* r)
 {
     QDialog dlg(m_parent);
-    dlg.setWindowTitle("测点位置");
+    dlg.setWindowTitle("导出" + r->format);
     auto* form = new QFormLayout(&dlg);
-    auto* lat = new QLineEdit(*latitude, &dlg);
-    auto* lon = new QLineEdit(*longitude, &dlg);
+    auto* what = new QLabel(QFileInfo(r->fileName).fileName() + "\n" + r->profileText, &dlg);
+    what->setWordWrap(true);
+    form->addRow(what);
+    auto* lat = new QLineEdit(r->latitude, &dlg);
+    auto* lon = new QLineEdit(r->longitude, &dlg);
     lat->setPlaceholderText("22.5431 或 22:32:35.2");
     lon->setPlaceholderText("114.0579 或 114:03:28.4");
-    form->addRow("纬度：", lat);
-    form->addRow("经度：", lon);
+    form->addRow(r->positionRequired ? "纬度：" : "纬度（可不填）：", lat);
+    form->addRow(r->positionRequired ? "经度：" : "经度（可不填）：", lon);
+    auto* offset = new QLineEdit(r->utcOffset, &dlg);
+    offset->setPlaceholderText("+08:00");
+    form->addRow("探头时钟时区（UTC偏移，小时）：", offset);
+    form->addRow(new QLabel("文件中的时间按此时区换算为UTC。", &dlg));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
     buttons->button(QDialogButtonBox::Ok)->setText("确定");
     buttons->button(QDialogButtonBox::Cancel)->setText("取消");
@@ -147,8 +180,9 @@ bool WidgetPrompts::position(QString* latitude, QString* longitude)
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     if (dlg.exec() != QDialog::Accepted)
         return false;
-    *latitude = lat->text().trimmed();
-    *longitude = lon->text().trimmed();
+    r->latitude = lat->text().trimmed();
+    r->longitude = lon->text().trimmed();
+    r->utcOffset = offset->text().trimmed();
     return true;
 }
 

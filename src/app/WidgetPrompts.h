@@ -15,11 +15,13 @@ public:
     bool question(const QString& text, const QString& caption) override;
     void beep() override;
     FileDialogResult openFile(const FileDialogRequest& r) override;
+    QStringList openFiles(const FileDialogRequest& r) override;
     FileDialogResult saveFile(const FileDialogRequest& r) override;
     bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) override;
     bool density(float* value) override;
     bool directory(const QString& initial, QString* chosen) override;
-    bool position(QString* latitude, QString* longitude) override;
+    bool choose(const QString& caption, const QString& prompt, const QStringList& items, int* index) override;
+    bool surveyExport(SurveyExportRequest* request) override;
     void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) override;
     bool print(const PagePainter& paint, bool landscape) override;
 private:

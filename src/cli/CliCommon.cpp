@@ -72,7 +72,8 @@ bool parseArgs(QCommandLineParser& parser, const Command& cmd, const QStringList
         out(text);
         return false;
     }
-    if (parser.positionalArguments().size() != positionals)
+    const qsizetype given = parser.positionalArguments().size();
+    if (positionals >= 0 ? given != positionals : given < -positionals)
         fail(QStringLiteral("usage: svptool %1 %2").arg(cmd.name, cmd.synopsis));
     return true;
 }

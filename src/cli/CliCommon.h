@@ -27,6 +27,7 @@ void err(const QString& line);
 
 // A parser with --help and --ini. Returns false when the command is done
 // (help printed); throws Failure for unknown options or missing arguments.
+// `positionals` is the number of arguments, or -N for at least N.
 struct Command
 {
     QString name;         // "export"

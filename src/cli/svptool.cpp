@@ -23,7 +23,7 @@ const std::vector<Subcommand>& subcommands()
 {
     static const std::vector<Subcommand> all = {
         {"info", cli::runInfo, "FILE.db: kind, description, date, rows, depth range, format"},
-        {"export", cli::runExport, "FILE.db --format csv|vel|avg-csv|caris|asvp|vel3 -o OUT"},
+        {"export", cli::runExport, "FILE.db... --format csv|vel|avg-csv|caris|asvp|vel3|pro|bsvp|sva|gis-csv -o OUT"},
         {"merge", cli::runMerge, "FILE.db -o OUT.db: the merged, smoothed profile of a raw cast"},
         {"average", cli::runAverage, "FILE.db --from DEPTH -o OUT.db: the average profile"},
         {"import-csv", cli::runImportCsv, "IN.csv --description TEXT -o OUT.db: a raw cast"},
@@ -39,10 +39,10 @@ QString usage()
     QString text = "Usage: svptool COMMAND [options]; svptool COMMAND --help for its options.\n\nCommands:\n";
     for (const Subcommand& c : subcommands())
         text += QStringLiteral("  %1 %2\n").arg(QString::fromLatin1(c.name), -11).arg(QString::fromLatin1(c.summary));
-    text += "\nSettings (density, calibration, Output Format, [Serial Port] Device N, [Position])\n"
-            "come from --ini FILE, else from the window's file svclient.INI: beside svptool when it\n"
-            "is there or svptool's directory is writable, else ~/.config/svclient/svclient.INI.\n"
-            "svptool never writes it.\n"
+    text += "\nSettings (density, calibration, Output Format, [Serial Port] Device N, [Position],\n"
+            "[Probe Clock] UTC Offset) come from --ini FILE, else from the window's file svclient.INI:\n"
+            "beside svptool when it is there or svptool's directory is writable, else\n"
+            "~/.config/svclient/svclient.INI. svptool never writes it.\n"
             "Exit code 0 done, 2 bad input or data, with one line on standard error. Output files\n"
             "are written whole or not at all; a raw recording or an old file is never replaced.\n";
     return text;

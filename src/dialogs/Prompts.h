@@ -28,6 +28,18 @@ struct FileDialogResult
     int filterIndex = 1;
 };
 
+// The survey-format export dialog: it tells which profile is written and how
+// many points, and takes the cast's position and the zone of the probe's clock.
+struct SurveyExportRequest
+{
+    QString fileName;           // the profile file exported
+    QString format;             // "CARIS格式"
+    QString profileText;        // which profile, how many points
+    bool positionRequired = false;
+    QString latitude, longitude;   // in and out; both empty: no position
+    QString utcOffset;          // in and out: hours east of UTC, "+08:00"
+};
+
 // Every message box and modal dialog of the window goes through here, so that a
 // test can script the answers and read back every text shown.
 class Prompts
@@ -40,6 +52,8 @@ public:
     virtual bool question(const QString& text, const QString& caption) = 0; // Yes / No
     virtual void beep() = 0;
     virtual FileDialogResult openFile(const FileDialogRequest& r) = 0;
+    // Several existing files at once; none when cancelled.
+    virtual QStringList openFiles(const FileDialogRequest& r) = 0;
     virtual FileDialogResult saveFile(const FileDialogRequest& r) = 0;
     // The one-value dialog: prompt, value shown "0.00"; true when confirmed.
     virtual bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) = 0;
@@ -47,8 +61,10 @@ public:
     virtual bool density(float* value) = 0;
     // The directory dialog; the chosen directory with a trailing separator.
     virtual bool directory(const QString& initial, QString* chosen) = 0;
-    // The position of a profile for the survey formats that carry one; empty allowed.
-    virtual bool position(QString* latitude, QString* longitude) = 0;
+    // One of `items`; `index` in and out. False when cancelled.
+    virtual bool choose(const QString& caption, const QString& prompt, const QStringList& items, int* index) = 0;
+    // The survey-format export dialog; true when confirmed.
+    virtual bool surveyExport(SurveyExportRequest* request) = 0;
     // The print preview of a document; returns when the preview is closed.
     // `saveText`, when given, is the preview's "save as text" command.
     virtual void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) = 0;

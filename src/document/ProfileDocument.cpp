@@ -132,7 +132,7 @@ void ProfileDocument::markChanged()
     emit changed();
 }
 
-void ProfileDocument::reloadTableSeries()
+ProfileDocument::TableSeries ProfileDocument::tableSeries() const
 {
     Series sv, temp;
     const int n = rowCount();
@@ -149,8 +149,27 @@ void ProfileDocument::reloadTableSeries()
     }
     sortByX(sv);
     sortByX(temp);
-    m_tableSv = std::make_shared<const Series>(std::move(sv));
-    m_tableTemp = std::make_shared<const Series>(std::move(temp));
+    return {std::make_shared<const Series>(std::move(sv)), std::make_shared<const Series>(std::move(temp))};
+}
+
+CastParts ProfileDocument::castParts() const
+{
+    const int n = rowCount();
+    std::vector<ProfileSample> rows;
+    rows.reserve(size_t(n));
+    const double empty = std::nan("");
+    for (int i = 0; i < n; ++i) {
+        const ProfileRow& r = row(i);
+        rows.push_back({r.depth.value_or(empty), r.velocity.value_or(empty), r.temp.value_or(empty)});
+    }
+    return splitCast(rows);
+}
+
+void ProfileDocument::reloadTableSeries()
+{
+    TableSeries series = tableSeries();
+    m_tableSv = std::move(series.sv);
+    m_tableTemp = std::move(series.temp);
     emit tableSeriesChanged();
 }
 
@@ -165,15 +184,7 @@ void ProfileDocument::draw()
     } else if (m_kind == kKindMerged) {
         setMerged(m_tableSv, m_tableTemp);
     } else {
-        const int n = rowCount();
-        std::vector<ProfileSample> rows;
-        rows.reserve(size_t(n));
-        const double empty = std::nan("");
-        for (int i = 0; i < n; ++i) {
-            const ProfileRow& r = row(i);
-            rows.push_back({r.depth.value_or(empty), r.velocity.value_or(empty), r.temp.value_or(empty)});
-        }
-        CastParts parts = splitCast(rows);
+        CastParts parts = castParts();
         setParts({std::make_shared<const Series>(std::move(parts.svDown)),
                   std::make_shared<const Series>(std::move(parts.tempDown)),
                   std::make_shared<const Series>(std::move(parts.svUp)),
@@ -205,13 +216,17 @@ void ProfileDocument::setAverage(SeriesSnapshot sv, float startDepth)
     emit averageChanged();
 }
 
+Status ProfileDocument::mergeReady(std::size_t tablePoints, std::size_t downPoints, std::size_t upPoints)
+{
+    if (tablePoints < kMinMergePoints || downPoints < kMinMergePoints || upPoints < kMinMergePoints)
+        return Status::failure(QStringLiteral("数据量不够，不能绘制声速曲线！"));
+    return {};
+}
+
 Status ProfileDocument::mergeReady() const
 {
     auto count = [](const SeriesSnapshot& s) { return s ? s->size() : 0; };
-    if (count(m_tableSv) < kMinMergePoints || count(m_parts.svDown) < kMinMergePoints
-        || count(m_parts.svUp) < kMinMergePoints)
-        return Status::failure(QStringLiteral("数据量不够，不能绘制声速曲线！"));
-    return {};
+    return mergeReady(count(m_tableSv), count(m_parts.svDown), count(m_parts.svUp));
 }
 
 Status ProfileDocument::buildMergedProfile()

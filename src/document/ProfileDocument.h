@@ -1,4 +1,5 @@
 #pragma once
+#include "analysis/CastSplit.h"
 #include "analysis/SeriesPoint.h"
 #include "model/ProfileRow.h"
 #include "model/Status.h"
@@ -22,6 +23,13 @@ struct CastPartSeries
 {
     SeriesSnapshot svDown, tempDown;   // probe going down
     SeriesSnapshot svUp, tempUp;       // probe coming up
+};
+
+// The merged profile survey formats are made from.
+struct SurveySource
+{
+    SeriesSnapshot sv, temp;    // velocity and temperature, point for point
+    bool fromRawCast = false;   // merged and smoothed from a raw cast; else a stored merged profile's rows
 };
 
 // What writing a new profile file came to. `status` fails with a refusal or a
@@ -97,6 +105,12 @@ public:
     // part need three points ("数据量不够，不能绘制声速曲线！").
     Status mergeReady() const;
     Status buildMergedProfile();
+    // The merged profile survey formats are made from: the chart's own while
+    // it is current, else built by the same code without touching the values
+    // the chart shows (a raw cast merged and smoothed, a stored merged
+    // profile's rows). An average profile has none ("平均声速剖面不能导出为这种格式！");
+    // a raw cast too short to merge gives "数据量不够，不能绘制声速曲线！".
+    Result<SurveySource> surveySource() const;
     void dropAverage();
     // The average from `startDepth` down the merged profile; the deepest point,
     // or "声速剖面数据不足！" when no average point exists.
@@ -129,6 +143,13 @@ signals:
     void averageChanged();
 
 private:
+    struct TableSeries
+    {
+        SeriesSnapshot sv, temp;
+    };
+    TableSeries tableSeries() const;       // the table-bound series of the shown rows
+    CastParts castParts() const;           // the shown rows split at the turning point
+    static Status mergeReady(std::size_t tablePoints, std::size_t downPoints, std::size_t upPoints);
     void readHeader(const ProfileRow& first);
     void setParts(CastPartSeries parts);
     void setMerged(SeriesSnapshot sv, SeriesSnapshot temp);

@@ -1,74 +1,42 @@
 #include "output/SurveyFormats.h"
+#include "output/SurveyWriters.h"
 #include "text/Format.h"
-#include "text/Gbk.h"
-#include <QFileInfo>
 #include <QStringList>
+#include <QTimeZone>
 #include <cmath>
 
 namespace {
 
-constexpr char kProbe[] = "VX4400";
-
-struct Sample
+struct FormatInfo
 {
-    double depth, velocity;
+    SurveyFormat format;
+    const char* name;
+    const char* entry;
+    const char* extension;
+    bool needsPosition;
+    double depthStep;
+    std::size_t maxPoints;
 };
 
-std::vector<Sample> samples(const std::vector<ProfileRow>& rows)
-{
-    std::vector<Sample> out;
-    out.reserve(rows.size());
-    for (const ProfileRow& r : rows)
-        if (r.depth && r.velocity && std::isfinite(*r.depth) && std::isfinite(*r.velocity))
-            out.push_back({*r.depth, *r.velocity});
-    return out;
-}
+// Kongsberg's acquisition takes at most 1000 entries (570 on its oldest
+// echosounders: the command line's --max-points). HYPACK's rows hold depths
+// to 0.1 m, the others to 0.01 m.
+const FormatInfo kFormats[] = {
+    {SurveyFormat::CarisSvp, "caris", "CARIS格式(*.svp)|*.SVP", ".svp", true, 0.01, kNoPointLimit},
+    {SurveyFormat::KongsbergAsvp, "asvp", "Kongsberg格式(*.asvp)|*.ASVP", ".asvp", true, 0.01, 1000},
+    {SurveyFormat::HypackVelPosition, "vel3", "HYPACK含位置格式(*.vel)|*.VEL", ".vel", true, 0.1, kNoPointLimit},
+    {SurveyFormat::SonardynePro, "pro", "Sonardyne格式(*.pro)|*.PRO", ".pro", false, 0.01, kNoPointLimit},
+    {SurveyFormat::QpsBsvp, "bsvp", "QPS格式(*.bsvp)|*.BSVP", ".bsvp", true, 0.01, kNoPointLimit},
+    {SurveyFormat::ElacSva, "sva", "ELAC格式(*.sva)|*.SVA", ".sva", false, 0.01, kNoPointLimit},
+    {SurveyFormat::GisCsv, "gis-csv", "GIS逗号分隔符文件(*.csv)|*.CSV", ".csv", true, 0.01, kNoPointLimit},
+};
 
-QString twoDigits(int v) { return QString("%1").arg(v, 2, 10, QChar('0')); }
-
-// Degrees:minutes:seconds to the whole second (about 30 m); the sign goes in
-// front of the degrees, so -0.5 is "-00:30:00".
-QString dms(double degrees, int degreeDigits)
+const FormatInfo& info(SurveyFormat format)
 {
-    const qint64 seconds = std::llround(std::fabs(degrees) * 3600.0);
-    const QString sign = degrees < 0 && seconds > 0 ? "-" : "";
-    return sign + QString("%1").arg(seconds / 3600, degreeDigits, 10, QChar('0')) + ":"
-           + twoDigits(int(seconds / 60 % 60)) + ":" + twoDigits(int(seconds % 60));
-}
-
-QByteArray caris(const std::vector<Sample>& s, const SurveyHeader& h, const QDateTime& utc)
-{
-    const GeoPosition& p = *h.position;
-    QString out = "[SVP_VERSION_2]\n" + QFileInfo(h.fileName).fileName() + "\n";
-    out += "Section " + QString::number(utc.date().year()) + "-"
-           + QString("%1").arg(utc.date().dayOfYear(), 3, 10, QChar('0')) + " "
-           + utc.toString("HH:mm:ss") + " " + dms(p.latitude, 2) + " " + dms(p.longitude, 3) + "\n";
-    for (const Sample& x : s)
-        out += fmt::formatFloat("0.00", x.depth) + " " + fmt::formatFloat("0.00", x.velocity) + "\n";
-    return toGbk(out);
-}
-
-QByteArray asvp(const std::vector<Sample>& s, const SurveyHeader& h, const QDateTime& utc)
-{
-    const GeoPosition p = h.position.value_or(GeoPosition{});
-    QString out = "( SoundVelocity 1.0 0 " + utc.toString("yyyyMMddHHmm") + " "
-                  + fmt::formatFloat("0.0000000", p.latitude) + " "
-                  + fmt::formatFloat("0.0000000", p.longitude) + " -1 0 0 " + kProbe + " P "
-                  + QString::number(s.size()) + " )\n";
-    for (const Sample& x : s)
-        out += fmt::formatFloat("0.00", x.depth) + " " + fmt::formatFloat("0.00", x.velocity) + "\n";
-    return toGbk(out);
-}
-
-QByteArray hypack(const std::vector<Sample>& s, const SurveyHeader& h, const QDateTime& utc)
-{
-    const GeoPosition& p = *h.position;
-    QString out = "FTP NEW 3 " + fmt::formatFloat("0.000000", p.latitude) + " "
-                  + fmt::formatFloat("0.000000", p.longitude) + " " + utc.toString("HH:mm MM/dd/yyyy")
-                  + "\n";
-    for (const Sample& x : s)
-        out += fmt::formatFloat("000.0", x.depth) + " " + fmt::formatFloat("0000.0", x.velocity) + "\n";
-    return toGbk(out);
+    for (const FormatInfo& f : kFormats)
+        if (f.format == format)
+            return f;
+    return kFormats[0];
 }
 
 // Degrees as a decimal number or D:M[:S]; minutes and seconds below 60.
@@ -93,6 +61,12 @@ std::optional<double> parseDegrees(const QString& text)
     return degText.startsWith('-') ? -magnitude : magnitude;
 }
 
+QString hoursMinutes(int minutes)
+{
+    const int m = std::abs(minutes);
+    return QString(minutes < 0 ? '-' : '+') + QString("%1:%2").arg(m / 60, 2, 10, QChar('0')).arg(m % 60, 2, 10, QChar('0'));
+}
+
 }  // namespace
 
 std::optional<GeoPosition> parsePosition(const QString& text)
@@ -107,55 +81,136 @@ std::optional<GeoPosition> parsePosition(const QString& text)
     return GeoPosition{*lat, *lon};
 }
 
+std::optional<int> parseUtcOffset(const QString& text)
+{
+    QString t = text.trimmed();
+    int sign = 1;
+    if (t.startsWith('+') || t.startsWith('-')) {
+        sign = t.startsWith('-') ? -1 : 1;
+        t = t.mid(1);
+    }
+    if (t.isEmpty() || t.startsWith('+') || t.startsWith('-'))
+        return {};
+    double minutes = 0;
+    const QStringList parts = t.split(':');
+    double v = 0;
+    if (parts.size() == 1) {
+        if (!fmt::parseFloat(parts[0], &v) || !std::isfinite(v) || v < 0)
+            return {};
+        minutes = v * 60.0;
+    } else if (parts.size() == 2) {
+        bool hoursOk = false, minutesOk = false;
+        const int h = parts[0].toInt(&hoursOk);
+        const int m = parts[1].toInt(&minutesOk);
+        if (!hoursOk || !minutesOk || h < 0 || m < 0 || m > 59 || parts[1].size() != 2)
+            return {};
+        minutes = h * 60.0 + m;
+    } else {
+        return {};
+    }
+    const long long whole = std::llround(minutes) * sign;
+    if (whole < -12 * 60 || whole > 14 * 60)
+        return {};
+    return int(whole);
+}
+
+QString utcOffsetText(int minutes) { return "UTC" + hoursMinutes(minutes); }
+
+QString utcOffsetSetting(int minutes) { return hoursMinutes(minutes); }
+
+int computerUtcOffset(const QDateTime& when)
+{
+    return QDateTime(when.date(), when.time(), Qt::LocalTime).offsetFromUtc() / 60;
+}
+
+QDateTime castTimeUtc(const QDateTime& probeClock, std::optional<int> offsetMinutes)
+{
+    if (!offsetMinutes)
+        return QDateTime(probeClock.date(), probeClock.time(), Qt::LocalTime).toUTC();
+    return QDateTime(probeClock.date(), probeClock.time(), QTimeZone(*offsetMinutes * 60)).toUTC();
+}
+
+QString asciiText(const QString& text)
+{
+    QString out;
+    bool blank = false;
+    for (const QChar c : text.normalized(QString::NormalizationForm_KD)) {
+        const char16_t u = c.unicode();
+        if (c.isSpace()) {
+            blank = !out.isEmpty();
+            continue;
+        }
+        if (u < 0x21 || u > 0x7E)
+            continue;   // combining accents, CJK, control characters
+        if (blank)
+            out += ' ';
+        blank = false;
+        out += c;
+    }
+    return out;
+}
+
+const std::vector<SurveyFormat>& surveyFormats()
+{
+    static const std::vector<SurveyFormat> all = [] {
+        std::vector<SurveyFormat> v;
+        for (const FormatInfo& f : kFormats)
+            v.push_back(f.format);
+        return v;
+    }();
+    return all;
+}
+
 std::optional<SurveyFormat> surveyFormatFromName(const QString& name)
 {
-    if (name == "caris")
-        return SurveyFormat::CarisSvp;
-    if (name == "asvp")
-        return SurveyFormat::KongsbergAsvp;
-    if (name == "vel3")
-        return SurveyFormat::HypackVelPosition;
+    for (const FormatInfo& f : kFormats)
+        if (name == QLatin1String(f.name))
+            return f.format;
     return {};
 }
 
-QString surveyFormatExtension(SurveyFormat format)
-{
-    switch (format) {
-    case SurveyFormat::CarisSvp: return ".svp";
-    case SurveyFormat::KongsbergAsvp: return ".asvp";
-    case SurveyFormat::HypackVelPosition: return ".vel";
-    }
-    return {};
-}
+QString surveyFormatName(SurveyFormat format) { return QString::fromLatin1(info(format).name); }
 
-bool surveyFormatNeedsPosition(SurveyFormat format)
-{
-    return format != SurveyFormat::KongsbergAsvp;
-}
-
-bool exportSurveyFormat(SurveyFormat format, const std::vector<ProfileRow>& rows,
-                        const SurveyHeader& header, QByteArray* bytes, QString* error)
-{
-    bytes->clear();
-    if (!header.date || !header.date->isValid()) {
-        *error = "the profile has no date";
-        return false;
-    }
-    if (!header.position && surveyFormatNeedsPosition(format)) {
-        *error = "this format needs the position of the cast";
-        return false;
-    }
-    const QDateTime utc = header.date->toUTC();
-    const std::vector<Sample> s = samples(rows);
-    switch (format) {
-    case SurveyFormat::CarisSvp: *bytes = caris(s, header, utc); break;
-    case SurveyFormat::KongsbergAsvp: *bytes = asvp(s, header, utc); break;
-    case SurveyFormat::HypackVelPosition: *bytes = hypack(s, header, utc); break;
-    }
-    return true;
-}
+QString surveyFormatEntry(SurveyFormat format) { return QString::fromUtf8(info(format).entry); }
 
 QString surveyFormatFilter()
 {
-    return QStringLiteral("|CARIS格式(*.svp)|*.SVP|Kongsberg格式(*.asvp)|*.ASVP|HYPACK含位置格式(*.vel)|*.VEL");
+    QString filter;
+    for (const FormatInfo& f : kFormats)
+        filter += '|' + QString::fromUtf8(f.entry);
+    return filter;
+}
+
+QString surveyFormatExtension(SurveyFormat format) { return QString::fromLatin1(info(format).extension); }
+
+bool surveyFormatNeedsPosition(SurveyFormat format) { return info(format).needsPosition; }
+
+SurveyLimits surveyFormatLimits(SurveyFormat format)
+{
+    SurveyLimits limits;
+    limits.depthStep = info(format).depthStep;
+    limits.maxPoints = info(format).maxPoints;
+    return limits;
+}
+
+Result<QByteArray> exportSurveyFormat(SurveyFormat format, const std::vector<SurveyPoint>& points,
+                                      const SurveyHeader& header)
+{
+    if (!header.date || !header.date->isValid())
+        return Status::failure(QStringLiteral("数据文件的第一个记录没有时间，不能导出这种格式！"));
+    if (!header.position && surveyFormatNeedsPosition(format))
+        return Status::failure(QStringLiteral("这种格式需要测点位置，请输入纬度和经度！"));
+    if (points.size() < 2)
+        return Status::failure(QStringLiteral("处理后的声速剖面不足两个点，不能导出这种格式！"));
+    const survey::Cast cast{points, header, castTimeUtc(*header.date, header.utcOffset)};
+    switch (format) {
+    case SurveyFormat::CarisSvp: return survey::caris(cast);
+    case SurveyFormat::KongsbergAsvp: return survey::asvp(cast);
+    case SurveyFormat::HypackVelPosition: return survey::hypack(cast);
+    case SurveyFormat::SonardynePro: return survey::sonardyne(cast);
+    case SurveyFormat::QpsBsvp: return survey::qps(cast);
+    case SurveyFormat::ElacSva: return survey::elac(cast);
+    case SurveyFormat::GisCsv: return survey::gisCsv(cast);
+    }
+    return QByteArray();
 }

@@ -12,6 +12,7 @@ const QString kSound = QStringLiteral("Sound Velocity");
 const QString kTemp = QStringLiteral("Temperature");
 const QString kSn = QStringLiteral("SN");
 const QString kPosition = QStringLiteral("Position");
+const QString kProbeClock = QStringLiteral("Probe Clock");
 
 // The members are 32-bit floats; a value beyond their range is no value.
 float readSingle(const IniFile& ini, const QString& section, const QString& key, float def)
@@ -62,6 +63,7 @@ Settings Settings::load(const IniFile& ini)
     s.sn = ini.readString(kSn, "SN", QString());
     s.latitude = ini.readString(kPosition, "Latitude", QString());
     s.longitude = ini.readString(kPosition, "Longitude", QString());
+    s.utcOffset = ini.readString(kProbeClock, "UTC Offset", QString());
     return s;
 }
 
@@ -96,6 +98,8 @@ bool Settings::save(IniFile& ini, const QString& densityText, QString* error) co
         ini.writeString(kPosition, "Latitude", latitude);
     if (!longitude.isEmpty() || ini.readString(kPosition, "Longitude"))
         ini.writeString(kPosition, "Longitude", longitude);
+    if (!utcOffset.isEmpty() || ini.readString(kProbeClock, "UTC Offset"))
+        ini.writeString(kProbeClock, "UTC Offset", utcOffset);
     return ini.save(error);
 }
 

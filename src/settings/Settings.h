@@ -30,6 +30,9 @@ struct Settings
     QString sn;
     // [Position] (export of survey formats that carry a position)
     QString latitude, longitude;
+    // [Probe Clock] UTC Offset: the zone the probe's clock keeps, as "+08:00";
+    // empty: this computer's zone. Survey formats turn cast times into UTC with it.
+    QString utcOffset;
 
     // Reads every key with its default and load rule (Factory, Density >= 0.8,
     // Output Format, LF2048 as an integer). `mode` is the value as read after
@@ -40,7 +43,7 @@ struct Settings
     // Writes the keys the window writes at close, in its order, and saves the
     // file. `densityText` is the text of the density edit, written converted at
     // 64-bit precision; when it is no number the member `density` is written.
-    // The position keys are written when set or already in the file. Returns
+    // The position and clock keys are written when set or already in the file. Returns
     // false with "Unable to write to <file>: <reason>" when the platform
     // refuses; the file is then left as it was.
     bool save(IniFile& ini, const QString& densityText, QString* error) const;

@@ -7,6 +7,7 @@
 #include "storage/ProfileTable.h"
 #include "document/ProfileTableModel.h"
 #include "settings/IniFile.h"
+#include "output/SurveyFormats.h"
 #include <QtTest>
 #include <functional>
 
@@ -234,17 +235,33 @@ void LegacyWindowTest::surveyFormatsAskThePositionAndRememberIt()
 {
     WindowFixture f;
     TSvMain& w = f.start();
-    std::vector<ProfileRow> rows = {row(0.52, 1480.26, 15.31), row(1.04, 1480.53, 15.27)};
-    rows[0].discrip = "S3";
+    // Two rows cannot be merged: refused with the chart's message before any dialog.
+    std::vector<ProfileRow> two = {row(0.52, 1480.26, 15.31), row(1.04, 1480.53, 15.27)};
+    two[0].discrip = "S3";
+    open(f, writeOld(f.dir, "two.db", two));
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
+    w.BtnExportClick();
+    QCOMPARE(f.prompts.last(), QStringLiteral("数据量不够，不能绘制声速曲线！"));
+    QVERIFY(f.prompts.surveyRequests.empty());
+    QVERIFY(!QFile::exists(f.dir.file("cast.SVP")));
+
+    const std::vector<ProfileRow> rows = oldCast();
     const QString path = writeOld(f.dir, "p.db", rows);
     open(f, path);
 
     // The dialog offers the survey formats after the client's own two.
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
-    w.BtnExportClick();   // no position given: CARIS cannot do without one
-    QVERIFY(f.prompts.fileRequests.back().filter.endsWith(
-        QStringLiteral("|CARIS格式(*.svp)|*.SVP|Kongsberg格式(*.asvp)|*.ASVP|HYPACK含位置格式(*.vel)|*.VEL")));
+    w.BtnExportClick();   // the export dialog cancelled: nothing written
+    QVERIFY(f.prompts.fileRequests.back().filter.startsWith(QStringLiteral(
+        "逗号分隔符文件(*.csv)|*.CSV|HYPACK格式(*.vel)|*.VEL|CARIS格式(*.svp)|*.SVP|Kongsberg格式(*.asvp)|*.ASVP|"
+        "HYPACK含位置格式(*.vel)|*.VEL|Sonardyne格式(*.pro)|*.PRO|QPS格式(*.bsvp)|*.BSVP|ELAC格式(*.sva)|*.SVA|")));
     QVERIFY(!QFile::exists(f.dir.file("cast.SVP")));
+    // It says which profile is written and how many points.
+    const SurveyExportRequest& asked = f.prompts.surveyRequests.back();
+    QCOMPARE(asked.format, QStringLiteral("CARIS格式"));
+    QVERIFY(asked.positionRequired);
+    QVERIFY2(asked.profileText.startsWith(QStringLiteral("导出由原始数据合并、平滑得到的声速剖面，共 ")),
+             qPrintable(asked.profileText));
 
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
     f.prompts.positions.push_back({"", ""});
@@ -258,16 +275,18 @@ void LegacyWindowTest::surveyFormatsAskThePositionAndRememberIt()
     QVERIFY(f.prompts.last().startsWith(QStringLiteral("测点位置格式错误：north, 114")));
     QVERIFY(!QFile::exists(f.dir.file("cast.SVP")));
 
-    // The date is the first row's, in UTC.
-    const QDateTime utc = rows[0].dt->toUTC();
-    const QByteArray day = QByteArray::number(utc.date().dayOfYear()).rightJustified(3, '0');
-    const QByteArray hm = utc.time().toString("hh:mm").toLatin1();
+    // The date is the first row's, turned into UTC in this computer's zone
+    // (the zone offered), the position to a hundredth of a second.
+    const QDateTime utc = castTimeUtc(*rows[0].dt, std::nullopt);
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));
     f.prompts.positions.push_back({"22.5", "-114.25"});
     w.BtnExportClick();
-    QCOMPARE(TestDir::readAll(f.dir.file("cast.SVP")),
-             "[SVP_VERSION_2]\n" + f.dir.file("cast.SVP").section('/', -1).toLatin1() + "\nSection 2009-" + day
-                 + " " + hm + ":00 22:30:00 -114:15:00\n0.52 1480.26\n1.04 1480.53\n");
+    QCOMPARE(f.prompts.surveyRequests.back().utcOffset, utcOffsetSetting(computerUtcOffset(*rows[0].dt)));
+    const QByteArray caris = TestDir::readAll(f.dir.file("cast.SVP"));
+    QVERIFY2(caris.startsWith("[SVP_VERSION_2]\r\ncast.SVP\r\nSection " + utc.toString("yyyy-").toLatin1()
+                              + QByteArray::number(utc.date().dayOfYear()).rightJustified(3, '0') + " "
+                              + utc.toString("HH:mm:ss").toLatin1() + " 22:30:00.00 -114:15:00.00 S3 VX4400"),
+             caris.constData());
     QCOMPARE(w.StatusPanel[0]->text(), QStringLiteral("完成"));
 
     // Kongsberg and HYPACK with position; the dialog offers the last position.
@@ -275,26 +294,38 @@ void LegacyWindowTest::surveyFormatsAskThePositionAndRememberIt()
     f.prompts.positions.push_back({"22.5", "-114.25"});
     w.BtnExportClick();
     QCOMPARE(f.prompts.offeredPositions.back(), std::make_pair(QString("22.5"), QString("-114.25")));
-    QVERIFY(TestDir::readAll(f.dir.file("cast.ASVP")).startsWith("( SoundVelocity 1.0 0 2009"));
-    QVERIFY(TestDir::readAll(f.dir.file("cast.ASVP")).contains(" 22.5000000 -114.2500000 -1 0 0 VX4400 P 2 )\n"));
+    QVERIFY(TestDir::readAll(f.dir.file("cast.ASVP")).startsWith("( SoundVelocity 1.0 0 " + utc.toString("yyyyMMddHHmm").toLatin1()));
+    QVERIFY(TestDir::readAll(f.dir.file("cast.ASVP")).contains(" 22.5000000 -114.2500000 -1 0 0 VX4400"));
+    // A zone given in the dialog is kept; one that is no zone is refused.
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast.vel"), 5));
     f.prompts.positions.push_back({"22.5", "-114.25"});
+    f.prompts.utcOffsets.push_back("15");
     w.BtnExportClick();
-    QVERIFY(TestDir::readAll(f.dir.file("cast.VEL")).startsWith("FTP NEW 3 22.500000 -114.250000 " + hm + " 03/07/2009\n"));
+    QVERIFY(f.prompts.last().startsWith(QStringLiteral("探头时钟时区错误：15")));
+    QVERIFY(!QFile::exists(f.dir.file("cast.VEL")));
+    f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast.vel"), 5));
+    f.prompts.positions.push_back({"22.5", "-114.25"});
+    f.prompts.utcOffsets.push_back("-3.5");
+    w.BtnExportClick();
+    const QDateTime west = castTimeUtc(*rows[0].dt, -210);
+    QVERIFY(TestDir::readAll(f.dir.file("cast.VEL")).startsWith("FTP NEW 3 22.500000 -114.250000 "
+                                                                 + west.toString("HH:mm MM/dd/yyyy").toLatin1() + "\r\n"));
 
-    // The position is written to the settings file at close and offered by the next window.
+    // Position and zone are written to the settings file at close and offered by the next window.
     w.close();
     IniFile ini(f.ini());
     ini.load();
     QCOMPARE(ini.readString("Position", "Latitude", QString()), QString("22.5"));
     QCOMPARE(ini.readString("Position", "Longitude", QString()), QString("-114.25"));
+    QCOMPARE(ini.readString("Probe Clock", "UTC Offset", QString()), QString("-03:30"));
     WindowFixture g;
     g.writeIni(TestDir::readAll(f.ini()));
     TSvMain& w2 = g.start();
     open(g, path);
     g.prompts.files.push_back(ScriptedPrompts::file(g.dir.file("again"), 4));
-    w2.BtnExportClick();   // the position dialog cancelled: nothing written
+    w2.BtnExportClick();   // the export dialog cancelled: nothing written
     QCOMPARE(g.prompts.offeredPositions.back(), std::make_pair(QString("22.5"), QString("-114.25")));
+    QCOMPARE(g.prompts.surveyRequests.back().utcOffset, QString("-03:30"));
     QVERIFY(!QFile::exists(g.dir.file("again.ASVP")));
 }
 

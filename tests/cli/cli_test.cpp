@@ -11,6 +11,8 @@
 #include "document/ProcessedProfiles.h"
 #include "storage/ProfileStore.h"
 #include "output/SurveyFormats.h"
+#include "document/ProfileDocument.h"
+#include "document/SurveyExport.h"
 #include "text/Gbk.h"
 #include <QFileInfo>
 #include <QProcess>
@@ -162,39 +164,130 @@ TEST_F(Cli, ExportWritesTheLibraryBytes)
     EXPECT_NE(cases[2].expected, cases[3].expected);
 }
 
+// The library's bytes of the processed profile: what the window writes for the same file.
+QByteArray expectedSurvey(const QString& file, SurveyFormat format, const SurveyHeader& base)
+{
+    ProfileDocument doc;
+    Result<StoredProfile> read = readProfile(file);
+    EXPECT_TRUE(read.ok());
+    EXPECT_TRUE(doc.load(std::move(read.value())).ok());
+    const Result<SurveyExportPlan> plan = planSurveyExport(doc, format);
+    EXPECT_TRUE(plan.ok()) << plan.message().toStdString();
+    SurveyHeader h = base;
+    h.date = doc.date();
+    h.description = doc.description();
+    const Result<QByteArray> bytes = exportSurveyFormat(format, plan->profile.points, h);
+    EXPECT_TRUE(bytes.ok()) << bytes.message().toStdString();
+    return bytes.value();
+}
+
 TEST_F(Cli, ExportSurveyFormats)
 {
-    const std::vector<ProfileRow> raw = readProfileRows(dir.file("raw.db"));
-    struct Case { const char* format; SurveyFormat survey; const char* position; };
+    TestDir::writeAll(ini, "[SN]\nSN=VX4417\n");
+    struct Case { const char* format; const char* position; };
     const Case cases[] = {
-        {"caris", SurveyFormat::CarisSvp, "43:34:12,-065:43:21"},
-        {"asvp", SurveyFormat::KongsbergAsvp, nullptr},
-        {"asvp", SurveyFormat::KongsbergAsvp, "43.57,-65.7225"},
-        {"vel3", SurveyFormat::HypackVelPosition, "-12.5,130.25"},
+        {"caris", "43:34:12,-065:43:21"}, {"asvp", "43.57,-65.7225"}, {"vel3", "-12.5,130.25"},
+        {"pro", nullptr},                 {"bsvp", "22.5,114"},       {"sva", nullptr},
+        {"gis-csv", "22.5,114"},
     };
-    int n = 0;
     for (const Case& c : cases) {
-        const QString outFile = dir.file(QStringLiteral("survey%1.out").arg(n++));
-        QStringList args = {"export", dir.file("raw.db"), "--format", c.format, "-o", outFile};
+        const QString outFile = dir.file(QStringLiteral("survey.%1").arg(c.format));
+        QStringList args = {"export", dir.file("raw.db"), "--format", c.format, "--utc-offset", "+8", "-o", outFile};
         SurveyHeader header;
         header.fileName = outFile;
-        header.date = kDate;
+        header.utcOffset = 480;
+        header.deviceNumber = "VX4417";
         if (c.position) {
             args << "--position" << c.position;
             header.position = parsePosition(c.position);
         }
-        QByteArray expected;
-        QString error;
-        ASSERT_TRUE(exportSurveyFormat(c.survey, raw, header, &expected, &error)) << error.toStdString();
         const RunResult r = run(args);
         ASSERT_EQ(r.code, 0) << c.format << r.err.toStdString();
-        EXPECT_EQ(TestDir::readAll(outFile), expected) << c.format;
+        const SurveyFormat f = *surveyFormatFromName(c.format);
+        EXPECT_EQ(TestDir::readAll(outFile), expectedSurvey(dir.file("raw.db"), f, header)) << c.format;
+        EXPECT_TRUE(r.out.contains(" points (merged and smoothed from a raw cast;")) << r.out.toStdString();
     }
+    // The raw cast's 39 rows become one strictly increasing profile, thinned.
+    const QList<QByteArray> lines = TestDir::readAll(dir.file("survey.caris")).split('\n');
+    double last = -1;
+    int points = 0;
+    for (qsizetype i = 3; i < lines.size() && !lines[i].isEmpty(); ++i, ++points) {
+        const double depth = lines[i].split(' ').front().toDouble();
+        EXPECT_GT(depth, last) << lines[i].toStdString();
+        last = depth;
+    }
+    EXPECT_GE(points, 2);
+    EXPECT_LT(points, 39);
     // The position of the settings file serves when none is given.
     TestDir::writeAll(ini, "[Position]\nLatitude=43.57\nLongitude=-65.7225\n");
     const QString outFile = dir.file("settings.vel");
     ASSERT_EQ(run({"export", dir.file("raw.db"), "--format", "vel3", "-o", outFile}).code, 0);
     EXPECT_TRUE(TestDir::readAll(outFile).startsWith("FTP NEW 3 43.570000 -65.722500 "));
+}
+
+// The cast's time (14:05 on the probe's clock) turned into UTC by the clock's zone.
+TEST_F(Cli, ExportTimeZone)
+{
+    struct Case { QByteArray settings; QStringList options; QByteArray time; };
+    const QByteArray computer = castTimeUtc(kDate, std::nullopt).toString("yyyyMMddHHmm").toLatin1();
+    const Case cases[] = {
+        {"", {"--utc-offset", "8"}, "200903070605"},
+        {"", {"--utc-offset", "-5"}, "200903071905"},
+        {"", {"--utc-offset", "+5:45"}, "200903070820"},
+        {"[Probe Clock]\nUTC Offset=+05:30\n", {}, "200903070835"},
+        {"[Probe Clock]\nUTC Offset=+05:30\n", {"--utc-offset", "0"}, "200903071405"},
+        {"", {}, computer},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        TestDir::writeAll(ini, c.settings);
+        const QString outFile = dir.file(QStringLiteral("zone%1.asvp").arg(n++));
+        const RunResult r = run(QStringList{"export", dir.file("raw.db"), "--format", "asvp", "--position", "1,2",
+                                            "-o", outFile} + c.options);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(TestDir::readAll(outFile).startsWith("( SoundVelocity 1.0 0 " + c.time + " ")) << c.time.toStdString();
+    }
+    const RunResult help = svptool({"export", "--help"});
+    EXPECT_TRUE(help.out.contains("--utc-offset")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("now " + utcOffsetText(computerUtcOffset(QDateTime::currentDateTime()))));
+}
+
+// Several inputs into one folder: each named after its input; a bad one is
+// reported on its own line and skipped, the others written, exit 2.
+TEST_F(Cli, ExportBatch)
+{
+    save("few.db", withKind({row(1, 1480, 15), row(2, 1481, 14), row(1, 1480, 15)}, 0, "F"));
+    const QString out = dir.file("out") + "/";
+    const RunResult r = run({"export", dir.file("raw.db"), dir.file("garbage.db"), dir.file("merged.db"),
+                             dir.file("few.db"), dir.file("missing.db"), "--format", "caris", "--position", "1,2",
+                             "--utc-offset", "8", "-o", out});
+    EXPECT_EQ(r.code, 2);
+    const QStringList errors = r.err.trimmed().split('\n');
+    ASSERT_EQ(errors.size(), 3) << r.err.toStdString();
+    EXPECT_TRUE(errors[0].contains("garbage.db")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[1].contains("few.db") && errors[1].contains(QStringLiteral("数据量不够，不能绘制声速曲线！")));
+    EXPECT_TRUE(errors[2].contains("missing.db"));
+    QStringList files = QDir(out).entryList(QDir::Files);
+    files.sort();
+    EXPECT_EQ(files, QStringList({"merged.svp", "raw.svp"}));
+    SurveyHeader header;
+    header.fileName = out + "raw.svp";
+    header.utcOffset = 480;
+    header.position = GeoPosition{1, 2};
+    EXPECT_EQ(TestDir::readAll(out + "raw.svp"), expectedSurvey(dir.file("raw.db"), SurveyFormat::CarisSvp, header));
+
+    // All good: exit 0; the client's own layouts go by batch too.
+    const RunResult csv = run({"export", dir.file("raw.db"), dir.file("merged.db"), "--format", "csv", "-o", out});
+    EXPECT_EQ(csv.code, 0) << csv.err.toStdString();
+    EXPECT_EQ(TestDir::readAll(out + "raw.csv"), exportCommaCsv(readProfileRows(dir.file("raw.db")), "0.00"));
+    // Two inputs of the same name would write one file twice: the second is refused.
+    QDir().mkpath(dir.file("again"));
+    save("again/raw.db", rawCast());
+    const RunResult twice = run({"export", dir.file("raw.db"), dir.file("again/raw.db"), "--format", "vel", "-o",
+                                 dir.file("twice")});
+    EXPECT_EQ(twice.code, 2);
+    EXPECT_EQ(twice.err.count('\n'), 1);
+    EXPECT_EQ(TestDir::readAll(dir.file("twice/raw.vel")), exportHypackVel(readProfileRows(dir.file("raw.db"))));
 }
 
 TEST_F(Cli, MergeSavesTheChartsMergedProfile)
@@ -329,6 +422,13 @@ TEST_F(Cli, BadInputExitsTwoAndWritesNothing)
         {{"export", dir.file("raw.db"), "--format", "xyz", "-o", outFile}},
         {{"export", dir.file("raw.db"), "--format", "caris", "-o", outFile}},
         {{"export", dir.file("raw.db"), "--format", "vel3", "--position", "95,10", "-o", outFile}},
+        {{"export", dir.file("raw.db"), "--format", "asvp", "-o", outFile}},
+        {{"export", dir.file("raw.db"), "--format", "gis-csv", "--position", "1,2", "--utc-offset", "15", "-o", outFile}},
+        {{"export", dir.file("raw.db"), "--format", "pro", "--utc-offset", "eight", "-o", outFile}},
+        {{"export", dir.file("raw.db"), "--format", "pro", "--max-points", "1", "-o", outFile}},
+        {{"export", dir.file("raw.db"), "--format", "csv", "--utc-offset", "8", "-o", outFile}},
+        {{"export", dir.file("few.db"), "--format", "sva", "-o", outFile}},
+        {{"export", dir.file("average.db"), "--format", "sva", "-o", outFile}},
         {{"export", dir.file("raw.db"), "--format", "csv"}},
         {{"export", dir.file("raw.db"), "--format", "csv", "-o", outFile, "--bogus"}},
         {{"import-csv", dir.file("bad.csv"), "-o", outFile}},

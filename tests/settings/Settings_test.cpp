@@ -205,10 +205,24 @@ TEST_F(SettingsTest, CloseRewritesOnlyItsKeysAndKeepsTheRest)
                                  "Self=Yes\nMode=2\nDistance Interval=5\n"));
     EXPECT_TRUE(after.contains("[Position]\nLatitude=\n[Custom]\nX=1\n"));   // cleared, not dropped
     EXPECT_FALSE(after.contains("Longitude"));
+    EXPECT_FALSE(after.contains("Probe Clock"));   // no zone chosen: this computer's
     const Settings back = reload();
     EXPECT_EQ(back.sn, s.sn);
     EXPECT_EQ(back.path, "/old");
     EXPECT_EQ(back.outputFormat, "0.00");
+}
+
+// The probe clock's zone survives a close and stays a key the user may clear.
+TEST_F(SettingsTest, ProbeClockZoneIsKept)
+{
+    Settings s = fromFile("[Probe Clock]\nUTC Offset=-03:30\n");
+    EXPECT_EQ(s.utcOffset, "-03:30");
+    s.utcOffset = "+08:00";
+    EXPECT_TRUE(saved(s, "1.000").contains("[Probe Clock]\nUTC Offset=+08:00\n"));
+    EXPECT_EQ(reload().utcOffset, "+08:00");
+    s.utcOffset.clear();
+    EXPECT_TRUE(saved(s, "1.000").contains("[Probe Clock]\nUTC Offset=\n"));
+    EXPECT_EQ(reload().utcOffset, "");
 }
 
 TEST_F(SettingsTest, GarbageAndMissingSectionsGiveDefaults)

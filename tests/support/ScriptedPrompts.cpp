@@ -54,14 +54,39 @@ bool ScriptedPrompts::directory(const QString&, QString* chosen)
     return !chosen->isEmpty();
 }
 
-bool ScriptedPrompts::position(QString* latitude, QString* longitude)
+QStringList ScriptedPrompts::openFiles(const FileDialogRequest& r)
 {
-    offeredPositions.push_back({*latitude, *longitude});
+    fileRequests.push_back(r);
+    if (fileLists.empty())
+        return {};
+    const QStringList f = fileLists.front();
+    fileLists.pop_front();
+    return f;
+}
+
+bool ScriptedPrompts::choose(const QString&, const QString& prompt, const QStringList& items, int* index)
+{
+    choicePrompts << prompt + " " + items.join('|');
+    if (choices.empty())
+        return false;
+    *index = choices.front();
+    choices.pop_front();
+    return *index >= 0 && *index < items.size();
+}
+
+bool ScriptedPrompts::surveyExport(SurveyExportRequest* request)
+{
+    surveyRequests.push_back(*request);
+    offeredPositions.push_back({request->latitude, request->longitude});
     if (positions.empty())
         return false;
-    *latitude = positions.front().first;
-    *longitude = positions.front().second;
+    request->latitude = positions.front().first;
+    request->longitude = positions.front().second;
     positions.pop_front();
+    if (!utcOffsets.empty()) {
+        request->utcOffset = utcOffsets.front();
+        utcOffsets.pop_front();
+    }
     return true;
 }
 

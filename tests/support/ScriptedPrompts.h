@@ -15,11 +15,13 @@ public:
     bool question(const QString& text, const QString&) override;
     void beep() override { ++beeps; }
     FileDialogResult openFile(const FileDialogRequest& r) override;
+    QStringList openFiles(const FileDialogRequest& r) override;
     FileDialogResult saveFile(const FileDialogRequest& r) override;
     bool oneValue(const QString& caption, const QString& prompt, const QString& initialText, float* value) override;
     bool density(float* value) override;
     bool directory(const QString& initial, QString* chosen) override;
-    bool position(QString* latitude, QString* longitude) override;
+    bool choose(const QString& caption, const QString& prompt, const QStringList& items, int* index) override;
+    bool surveyExport(SurveyExportRequest* request) override;
     void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) override;
     bool print(const PagePainter& paint, bool landscape) override;
 
@@ -28,7 +30,10 @@ public:
     std::deque<FileDialogResult> files;             // open and save dialogs
     std::deque<std::optional<float>> values;        // one-value and density dialogs; nullopt = closed
     std::deque<QString> directories;                // directory dialog; empty = cancelled
-    std::deque<std::pair<QString, QString>> positions; // position dialog; none left = cancelled
+    std::deque<QStringList> fileLists;              // open-files dialog; none left = cancelled
+    std::deque<int> choices;                        // choice dialog; none left = cancelled
+    std::deque<std::pair<QString, QString>> positions; // survey export dialog; none left = cancelled
+    std::deque<QString> utcOffsets;                 // survey export dialog's offset; none left = as offered
     bool printConfirmed = true;                     // the print dialog's answer
     bool saveTextInPreview = false;                 // the preview's "save as text" is used
     QString pdfDirectory;                           // previews and prints go to PDF files here
@@ -38,7 +43,9 @@ public:
     QStringList questions;
     std::vector<FileDialogRequest> fileRequests;
     QStringList valuePrompts;
-    std::vector<std::pair<QString, QString>> offeredPositions; // what the position dialog showed
+    std::vector<std::pair<QString, QString>> offeredPositions; // what the survey export dialog showed
+    std::vector<SurveyExportRequest> surveyRequests; // every survey export dialog as shown
+    QStringList choicePrompts;
     int beeps = 0;
     QStringList pdfFiles;                           // one per preview or print, in order
     bool lastPrintLandscape = false;
