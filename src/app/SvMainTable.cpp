@@ -41,6 +41,7 @@ void TSvMain::BtnOpenClick(QObject* sender)
     r.overwritePrompt = false;
     r.mustExist = true;
     const QString remembered = svTable->tableName();
+    const bool wasOpen = svTable->isActive();
     const FileDialogResult chosen = m_prompts->openFile(r);
     if (!chosen.accepted)
         return;
@@ -54,14 +55,7 @@ void TSvMain::BtnOpenClick(QObject* sender)
         idle.dismiss();
         setBusy(false);   // no hourglass over the message
         m_prompts->message("数据文件错误或空数据文件！");
-        if (!remembered.isEmpty()) {
-            svTable->setTableName(remembered);
-            try {
-                svTable->open();
-            } catch (const TableError& e) {
-                m_prompts->error(e.message());
-            }
-        }
+        restoreProfile(remembered, !remembered.isEmpty(), wasOpen);
         return;
     }
     ChartDirty = true;
@@ -88,6 +82,27 @@ void TSvMain::BtnOpenClick(QObject* sender)
     showStatus(2, first.discrip.value_or(QString()));
     if (sender == Load)
         DrawProfile();
+}
+
+void TSvMain::restoreProfile(const QString& name, bool reopen, bool wasOpen)
+{
+    svTable->close();
+    svTable->setTableName(name);
+    if (!reopen)
+        return;
+    try {
+        svTable->open();
+        return;
+    } catch (const TableError& e) {
+        m_prompts->error(e.message());
+    }
+    if (!wasOpen)
+        return;
+    // Not even the profile that was open opens again: the window says none is.
+    setWindowTitle("Sondix2.1");
+    DBEdit1->clear();
+    showStatus(2, QString());
+    ResetChart();
 }
 
 int TSvMain::OpenProfileFile(const QString& path)
@@ -128,7 +143,11 @@ bool TSvMain::ensureWritableProfile()
         return true;
     const QString oldPath = svTable->tableName();
     const QFileInfo old(oldPath);
-    const QString name = askSaveName("旧格式数据文件只能查看，修改前请另存为新格式文件", "数据库文件(*.db)|*.DB", "db",
+    // An old Paradox file, or a file the system will not let us write (another
+    // user's, read-only media): the change goes into a copy under a new name.
+    const QString title = svTable->isLegacy() ? "旧格式数据文件只能查看，修改前请另存为新格式文件"
+                                              : "数据文件只读，修改前请另存为新文件";
+    const QString name = askSaveName(title, "数据库文件(*.db)|*.DB", "db",
                                      old.absolutePath() + "/" + old.completeBaseName() + "-new."
                                          + (old.suffix().isEmpty() ? QStringLiteral("db") : old.suffix()),
                                      old.absolutePath());
