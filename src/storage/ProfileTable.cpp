@@ -155,6 +155,24 @@ void ProfileTable::checkActive(const char* what) const
 
 void ProfileTable::scrolled() { emit afterScroll(); }
 
+// Every move goes through here: kept beside the moves, so that a walk over a
+// long cast pays no call for the common case of nothing pending.
+bool ProfileTable::dropEmptyNewRow()
+{
+    if (m_state != State::Insert || m_buffer != ProfileRow{})
+        return false;
+    cancel();
+    return true;
+}
+
+void ProfileTable::postPending()
+{
+    // A new row nothing was typed into is dropped, not refused: leaving it
+    // must not hold the cursor.
+    if (!dropEmptyNewRow() && (m_state == State::Edit || m_state == State::Insert))
+        post();
+}
+
 void ProfileTable::first()
 {
     checkActive("移动记录");

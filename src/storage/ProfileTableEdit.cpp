@@ -231,22 +231,6 @@ void ProfileTable::cancel()
     }
 }
 
-bool ProfileTable::dropEmptyNewRow()
-{
-    if (m_state != State::Insert || m_buffer != ProfileRow{})
-        return false;
-    cancel();
-    return true;
-}
-
-void ProfileTable::postPending()
-{
-    // A new row nothing was typed into is dropped, not refused: leaving it
-    // must not hold the cursor.
-    if (!dropEmptyNewRow() && (m_state == State::Edit || m_state == State::Insert))
-        post();
-}
-
 void ProfileTable::deleteRow()
 {
     checkWritable("删除记录");

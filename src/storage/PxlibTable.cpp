@@ -2,6 +2,7 @@
 #include "text/Gbk.h"
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <unordered_set>
 
@@ -52,15 +53,15 @@ bool toDateTime(double value, QDateTime* out)
 // freed once, and whatever it leaves is freed with the arena.
 struct PxlibTable::Arena
 {
-    std::unordered_set<void*> blocks;
+    std::unordered_set<std::uintptr_t> blocks;
     QString firstError;
     pxdoc_t* doc = nullptr;
     FILE* stream = nullptr;
 
     ~Arena()
     {
-        for (void* b : blocks)
-            std::free(b);
+        for (std::uintptr_t b : blocks)
+            std::free(reinterpret_cast<void*>(b));
         if (stream)
             std::fclose(stream);
     }
@@ -77,31 +78,31 @@ PxlibTable::Arena* arenaOf(pxdoc_t* p)
     return p ? static_cast<PxlibTable::Arena*>(p->errorhandler_user_data) : t_newDocument;
 }
 
+std::uintptr_t key(const void* block) { return reinterpret_cast<std::uintptr_t>(block); }
+
 void* arenaMalloc(pxdoc_t* p, size_t size, const char*)
 {
     void* b = std::malloc(size ? size : 1);
     if (b)
-        arenaOf(p)->blocks.insert(b);
+        arenaOf(p)->blocks.insert(key(b));
     return b;
 }
 
 void* arenaRealloc(pxdoc_t* p, void* mem, size_t size, const char*)
 {
     auto* arena = arenaOf(p);
-    if (mem && !arena->blocks.count(mem))
+    const std::uintptr_t old = key(mem);
+    if (mem && !arena->blocks.erase(old))
         return nullptr;   // not ours (already freed)
     void* b = std::realloc(mem, size ? size : 1);
-    if (b) {
-        arena->blocks.erase(mem);
-        arena->blocks.insert(b);
-    }
+    arena->blocks.insert(b ? key(b) : old);   // a failed realloc leaves the old block
     return b;
 }
 
 void arenaFree(pxdoc_t* p, void* mem)
 {
     auto* arena = arenaOf(p);
-    if (mem && arena->blocks.erase(mem))
+    if (mem && arena->blocks.erase(key(mem)))
         std::free(mem);
 }
 
@@ -203,14 +204,11 @@ Status PxlibTable::decodeRow(char* rec, ProfileRow* row) const
     if (PX_get_data_short(doc, p, 2, &s) > 0)
         row->status = s;
     p += f[4].px_flen;
-    char* text = nullptr;
-    const int r = PX_get_data_alpha(doc, p, f[5].px_flen, &text);
-    if (r < 0)
-        return Status::failure(QStringLiteral("unreadable description"));
-    if (r > 0 && text) {
-        row->discrip = fromGbk(QByteArray(text, int(qstrnlen(text, uint(f[5].px_flen)))));
-        doc->free(doc, text);
-    }
+    // A text field holds its code page 936 bytes as they are, padded with NULs
+    // (what PX_get_data_alpha copies out when no encoding is set, without a
+    // heap copy per row); an empty field starts with a NUL.
+    if (const int length = int(qstrnlen(p, uint(f[5].px_flen))); length > 0)
+        row->discrip = fromGbk(QByteArray(p, length));
     p += f[5].px_flen;
     char logical = 0;
     if (PX_get_data_byte(doc, p, 1, &logical) > 0)
