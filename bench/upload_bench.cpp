@@ -2,7 +2,6 @@
 // time (decoding, converting, committing every row) against the time the
 // 9600-baud line needs to carry the same frames. The line must be the limit.
 #include "storage/ProfileTable.h"
-#include "model/Calibration.h"
 #include "probe/MsClock.h"
 #include "probe/ProbeProtocol.h"
 #include "document/UploadFiles.h"
@@ -51,20 +50,17 @@ void BM_UploadFullMemory(benchmark::State& state)
         probe.setRecordings(recordings);
         ProbeProtocol protocol(probe);
         ProfileTable table;
-        Calibration cal;
-        QString sn;
-        float atmosphere = 10400.0f;
         state.ResumeTiming();
 
         const double c0 = cpuMs();
         const auto w0 = std::chrono::steady_clock::now();
         probemem::TableUploadSink sink(table, dir.path() + '/');
-        const auto r = probemem::upload(probe, protocol, sink, {1.0f, 32704}, cal, sn, atmosphere);
+        const auto r = probemem::upload(protocol, sink, {1.0f, 32704, 10400.0f});
         cpuTotal += cpuMs() - c0;
         wallTotal += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count();
         for (const auto& f : r.files)
             rowsDone += f.rows;
-        if (r.outcome != probemem::UploadOutcome::Complete)
+        if (r.status != probemem::ProbeStatus::Complete)
             state.SkipWithError("upload did not complete");
     }
     const double cpuPerUpload = cpuTotal / static_cast<double>(state.iterations());

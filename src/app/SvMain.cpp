@@ -8,11 +8,13 @@
 #include "storage/StaleTempFiles.h"
 #include "document/ProfileTableModel.h"
 #include "document/ExchangeDumpFile.h"
+#include "document/ProbeMessages.h"
 #include "probe/FrameReceiver.h"
 #include "probe/LiveRecording.h"
 #include "probe/MsClock.h"
 #include "probe/PortFactory.h"
 #include "probe/ProbeProtocol.h"
+#include "probe/ProbeSession.h"
 #include "probe/SerialPort.h"
 #include "text/Format.h"
 #include "settings/IniFile.h"
@@ -74,7 +76,8 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
     m_dataDir = ::dataDirectory(exe);
 
     setObjectName("SvMain");
-    svTable = new ProfileTable(this);
+    m_doc = new ProfileDocument(this);
+    svTable = &m_doc->table();
     // Until a file is opened or created the table names "sample.db" of the data directory.
     svTable->setTableName(m_dataDir + "sample.db");
     GridModel = new ProfileTableModel(svTable, this);
@@ -155,11 +158,8 @@ void TSvMain::PgCtrlChange()
     } else {
         Timer1s.stop();
     }
-    if (svTable->exists() && ChartDirty && PgCtrl->currentWidget() == ChartPg) {
-        reloadTableSeries();
-        DBChart->repaint();
-        DrawProfile();
-    }
+    if (svTable->exists() && ChartDirty() && PgCtrl->currentWidget() == ChartPg)
+        DrawProfile();   // reloads the table-bound series first
 }
 
 void TSvMain::BtnQuitClick()
@@ -210,7 +210,6 @@ void TSvMain::loadSettings()
     Cal = s.cal;
     SN = s.sn;
     GridModel->setNumberFormat(OutputFormat);
-    ChartDirty = false;
     setActivePage(CablePg);
 }
 
@@ -265,7 +264,7 @@ bool TSvMain::OpenSerialPort(int portNo)
     if (m_options.portFactory)
         m_port = m_options.portFactory(portNo, device);
     else
-        m_port = createPort(portNo, device, m_options.simulate, *m_clock);
+        m_port = createPort(portNo, device, m_options.simulate, *m_clock, m_options.simulatorFrameRate);
     if (m_port && !m_options.dumpFile.isEmpty()) {
         if (!m_dump) {
             m_dump = std::make_unique<ExchangeDumpFile>(m_options.dumpFile);
@@ -275,12 +274,9 @@ bool TSvMain::OpenSerialPort(int portNo)
         if (m_dump->isOpen())
             m_port = std::make_unique<OwningDumpingPort>(std::move(m_port), *m_dump);
     }
-    switch (openProbePort(m_port.get())) {
-    case PortOpenResult::Ok: return true;
-    case PortOpenResult::OpenFailed: m_prompts->message("打开串行口时出错！"); break;
-    case PortOpenResult::BaudFailed: m_prompts->message("波特率设置错误！"); break;
-    }
-    return false;
+    const PortOpenResult opened = openProbePort(m_port.get());
+    showProbeMessage(probemsg::portOpenMessage(opened));
+    return opened == PortOpenResult::Ok;
 }
 
 void TSvMain::PortNumberChange()
@@ -291,34 +287,16 @@ void TSvMain::PortNumberChange()
     PortOpened = OpenSerialPort(PortNo);
 }
 
-bool TSvMain::SendCommand(uint8_t command)
-{
-    if (!m_port)
-        return false;
-    ProbeProtocol protocol(*m_port);
-    if (protocol.sendCommand(command))
-        return true;
-    m_prompts->message("声速仪无应答，请检查电缆连接和电池电量！");
-    return false;
-}
-
 bool TSvMain::ReadCalibration()
 {
     if (!m_port)
         return false;
     ProbeProtocol protocol(*m_port);
-    switch (protocol.readCalibration(&Cal, &SN)) {
-    case ProbeProtocol::CalibrationResult::Ok:
-        showStatus(2, "设备号：" + SN);
-        return true;
-    case ProbeProtocol::CalibrationResult::NoAnswer:
-        m_prompts->message("声速仪无应答，请检查电缆连接和电池电量！");
-        return false;
-    case ProbeProtocol::CalibrationResult::BadLine:
-        m_prompts->message("标定参数读出错误，需要厂家维修！");
-        return false;
-    }
-    return false;
+    const probemem::PowerOnResult r = probemem::powerOn(protocol);
+    if (r.calibration)
+        applyCalibration(*r.calibration);
+    showProbeMessage(probemsg::message(probemsg::Command::PowerOn, r.status));
+    return r.status == probemem::ProbeStatus::Complete;
 }
 
 void TSvMain::showStatus(int panel, const QString& text)
@@ -374,6 +352,7 @@ bool TSvMain::eventFilter(QObject* watched, QEvent* event)
 
 void TSvMain::bindEvents()
 {
+    connectDocument();
     connect(PgCtrl, &QTabWidget::currentChanged, this, [this](int) {
         if (!m_codeSetsPage)
             PgCtrlChange();

@@ -1,4 +1,5 @@
 #pragma once
+#include "document/ProfileDocument.h"
 #include "model/ProfileRow.h"
 #include "model/Calibration.h"
 #include "settings/Settings.h"
@@ -42,6 +43,9 @@ class ExchangeDumpFile;
 enum class SurveyFormat;
 class ProfileChart;
 struct FrameResult;
+namespace probemem {
+struct CalibrationRead;
+}
 
 // How the window is started: where its settings file and data directory are,
 // which ports it talks to, and who answers its questions. Tests inject a
@@ -50,6 +54,7 @@ struct SvMainOptions
 {
     QString executablePath;          // settings file = this path with ".INI"
     bool simulate = false;           // every port is the probe simulator
+    int simulatorFrameRate = 10;     // live frames a second of a simulated probe (--frame-rate)
     QString dumpFile;                // raw bytes of every exchange (--dump)
     MsClock* clock = nullptr;        // default: the steady clock
     Prompts* prompts = nullptr;      // default: message boxes and dialogs
@@ -84,7 +89,6 @@ public:
     // ---- serial port and protocol -------------------------------------------
     bool OpenSerialPort(int portNo);
     void PortNumberChange();
-    bool SendCommand(uint8_t command);
     bool ReadCalibration();
 
     // ---- live measurement -----------------------------------------------------
@@ -145,7 +149,7 @@ public:
     bool ExportCommaCsv(const QString& fileName);
     bool ExportHypackVel(const QString& fileName);
     bool ExportAverageCsv(const QString& fileName);
-    std::vector<ProfileRow> shownRows() const;        // the rows the table shows, in table order
+    RowsSnapshot shownRows() const;                    // the rows the table shows, in table order
     bool ExportSurveyFormat(SurveyFormat format, const QString& fileName);
     // A read-only profile file (an old Paradox file, or one we may not write) is
     // converted before its rows change: a new file of the current format with
@@ -157,7 +161,7 @@ public:
     void restoreProfile(const QString& name, bool reopen, bool wasOpen);
     // Delete and insert: refused on an empty table and on the first row, then
     // the change on a writable table; a refusal of the file is shown as it is.
-    bool changeCurrentRow(const QString& firstRowMessage, const std::function<void()>& change);
+    bool changeCurrentRow(const QString& firstRowMessage, const std::function<Status()>& change);
     // The grid's own delete key (Ctrl+Del): any row, the first too, after a question.
     void GridDeleteKey();
 
@@ -175,10 +179,6 @@ public:
     bool FirstRecordPending = false;
     float DistanceStep = 0.5f, DepthMark = -1.0f;
     uint32_t TimeStep = 1000, NextTime = 0;
-    bool ChartDirty = false;
-    QString FileDescription;
-    QDateTime FileDate;
-    uint8_t ProfileKind = 0;
     QString ExportFileName;
     Settings LoadedSettings;          // as read at construction (Factory, Self, Device N)
     bool SettingsWriteFailed = false; // the last close could not write the settings file
@@ -287,15 +287,23 @@ public:
     QLineSeries* SerTempDown = nullptr;
     QList<QLineSeries*> chartSeries() const;   // in the chart's order
 
-    // The table engine and its grid model.
+    // The open profile: the document, its table (the one cursor the grid
+    // edits) and the grid model over it.
+    ProfileDocument& document() { return *m_doc; }
     ProfileTable* svTable = nullptr;
     ProfileTableModel* GridModel = nullptr;
+    // The open profile's state, held by the document.
+    bool ChartDirty() const { return m_doc->isStale(); }
+    QString FileDescription() const { return m_doc->description(); }
+    QDateTime FileDate() const { return m_doc->date(); }
+    uint8_t ProfileKind() const { return m_doc->kind(); }
 
     // Helpers the handlers share.
     void showStatus(int panel, const QString& text);   // and repaint the status bar at once
     void setBusy(bool busy);                            // hourglass cursor on / restore
     void setVelocityColumnTitle(const QString& title);
     void reloadTableSeries();                           // SerTwoSv / SerTwoTemp from the visible rows
+    void connectDocument();                             // the chart's series follow the document
     void fitChartAxes();                                // axis ranges to the shown series
     void fitUnlessZoomed();
     void applyRightAxisGridRule();
@@ -323,6 +331,10 @@ private:
     void bindEvents();
     void loadSettings();
     void createLiveState();
+    // The probe commands' results: a message shown unless empty; a calibration
+    // read from the probe replaces Cal and SN and shows the device number.
+    void showProbeMessage(const QString& text);
+    void applyCalibration(const probemem::CalibrationRead& read);
     // Builds the file from the shown rows (or sets the reason it cannot) and writes it whole.
     using ExportBuilder = std::function<QByteArray(const std::vector<ProfileRow>&, QString* error)>;
     bool writeExport(const QString& fileName, const ExportBuilder& build);
@@ -330,6 +342,7 @@ private:
     QString reportNote() const;   // description(yy-m-d hh:mm)
 
     SvMainOptions m_options;
+    ProfileDocument* m_doc = nullptr;
     std::unique_ptr<MsClock> m_ownClock;
     MsClock* m_clock = nullptr;
     std::unique_ptr<Prompts> m_ownPrompts;

@@ -1,10 +1,7 @@
 // The profile chart on ChartPg and the average sound velocity.
-#include "analysis/AverageVelocity.h"
-#include "analysis/CastSplit.h"
-#include "analysis/MergedProfile.h"
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
-#include "storage/ProfileTable.h"
+#include "document/ProfileDocument.h"
 #include "storage/AtomicFile.h"
 #include "text/Format.h"
 #include <QBuffer>
@@ -23,22 +20,14 @@
 
 namespace {
 
-Series toSeries(const QLineSeries* s)
-{
-    Series out;
-    const QList<QPointF> pts = s->points();
-    out.reserve(pts.size());
-    for (const QPointF& p : pts)
-        out.push_back({p.x(), p.y()});
-    return out;
-}
-
-void fill(QLineSeries* s, const Series& pts)
+void fill(QLineSeries* s, const SeriesSnapshot& pts)
 {
     QList<QPointF> list;
-    list.reserve(qsizetype(pts.size()));
-    for (const SeriesPoint& p : pts)
-        list.append(QPointF(p.x, p.y));
+    if (pts) {
+        list.reserve(qsizetype(pts->size()));
+        for (const SeriesPoint& p : *pts)
+            list.append(QPointF(p.x, p.y));
+    }
     s->replace(list);
 }
 
@@ -86,27 +75,32 @@ void setAxisRange(QValueAxis* axis, double lo, double hi, double minSpan)
 
 }  // namespace
 
+void TSvMain::connectDocument()
+{
+    // Every change of the open profile empties the chart; the series are
+    // filled from the document's values as it makes them.
+    connect(m_doc, &ProfileDocument::changed, this, &TSvMain::ResetChart);
+    connect(m_doc, &ProfileDocument::tableSeriesChanged, this, [this] {
+        fill(SerTwoSv, m_doc->tableSv());
+        fill(SerTwoTemp, m_doc->tableTemp());
+    });
+    connect(m_doc, &ProfileDocument::partsChanged, this, [this] {
+        const CastPartSeries& parts = m_doc->parts();
+        fill(SerSvDown, parts.svDown);
+        fill(SerTempDown, parts.tempDown);
+        fill(SerSvUp, parts.svUp);
+        fill(SerTempUp, parts.tempUp);
+    });
+    connect(m_doc, &ProfileDocument::mergedChanged, this, [this] {
+        fill(SerSv, m_doc->mergedSv());
+        fill(SerTemp, m_doc->mergedTemp());
+    });
+    connect(m_doc, &ProfileDocument::averageChanged, this, [this] { fill(SerAvSv, m_doc->averageSv()); });
+}
+
 void TSvMain::reloadTableSeries()
 {
-    Series sv, temp;
-    if (svTable->isActive()) {
-        const int n = svTable->recordCount();
-        sv.reserve(n);
-        temp.reserve(n);
-        for (int i = 0; i < n; ++i) {
-            const ProfileRow& r = svTable->visibleRow(i);
-            if (!r.depth || !std::isfinite(*r.depth))
-                continue;
-            if (r.velocity && std::isfinite(*r.velocity))
-                sv.push_back({*r.depth, *r.velocity});
-            if (r.temp && std::isfinite(*r.temp))
-                temp.push_back({*r.depth, *r.temp});
-        }
-    }
-    sortByX(sv);
-    sortByX(temp);
-    fill(SerTwoSv, sv);
-    fill(SerTwoTemp, temp);
+    m_doc->reloadTableSeries();
 }
 
 void TSvMain::fitUnlessZoomed()
@@ -141,21 +135,14 @@ void TSvMain::DrawProfile()
     setBusy(true);
     showStatus(0, "正在绘制声速曲线......");
     QChart* chart = DBChart->chart();
-    // The title comes from the first row, the one that carries the description and date.
-    if (svTable->isActive() && svTable->recordCount() > 0) {
-        const ProfileRow& first = svTable->visibleRow(0);
-        FileDescription = first.discrip.value_or(QString());
-        FileDate = first.dt.value_or(QDateTime());
-    }
-    chart->setTitle(FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")");
-    if (ProfileKind == kKindAverage) {
-        SerAvSv->replace(SerTwoSv->points());
+    // The series fill from the document's values as it makes them.
+    m_doc->draw();
+    chart->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
+    if (ProfileKind() == kKindAverage) {
         PMAv->setEnabled(true);
         PMAv->setChecked(true);
         showSeries(chart, SerAvSv, true);
-    } else if (ProfileKind == kKindMerged) {
-        SerSv->replace(SerTwoSv->points());
-        SerTemp->replace(SerTwoTemp->points());
+    } else if (ProfileKind() == kKindMerged) {
         PMAv->setEnabled(true);
         for (QAction* a : {PMSv, PMTemp}) {
             a->setEnabled(true);
@@ -164,21 +151,6 @@ void TSvMain::DrawProfile()
         showSeries(chart, SerSv, true);
         showSeries(chart, SerTemp, true);
     } else {
-        std::vector<ProfileSample> rows;
-        if (svTable->isActive()) {
-            const int n = svTable->recordCount();
-            rows.reserve(n);
-            const double empty = std::nan("");
-            for (int i = 0; i < n; ++i) {
-                const ProfileRow& r = svTable->visibleRow(i);
-                rows.push_back({r.depth.value_or(empty), r.velocity.value_or(empty), r.temp.value_or(empty)});
-            }
-        }
-        const CastParts parts = splitCast(rows);
-        fill(SerSvDown, parts.svDown);
-        fill(SerTempDown, parts.tempDown);
-        fill(SerSvUp, parts.svUp);
-        fill(SerTempUp, parts.tempUp);
         for (QAction* a : {PMAv, PMSv, PMTemp}) {
             a->setEnabled(true);
             a->setChecked(false);
@@ -189,47 +161,29 @@ void TSvMain::DrawProfile()
         }
         for (QLineSeries* s : {SerSvDown, SerTempDown, SerSvUp, SerTempUp})
             showSeries(chart, s, true);
-        if (svTable->isActive())
-            svTable->first();   // the walk over the cast ends on its first row
     }
-    reloadTableSeries();
     chart->zoomReset();
     fitChartAxes();
     DBChart->repaint();
     applyRightAxisGridRule();
-    ChartDirty = false;
     showStatus(0, "完成");
     setBusy(false);
 }
 
 bool TSvMain::BuildMergedProfile()
 {
-    if (SerTwoSv->count() < int(kMinMergePoints) || SerSvDown->count() < int(kMinMergePoints)
-        || SerSvUp->count() < int(kMinMergePoints)) {
-        m_prompts->message("数据量不够，不能绘制声速曲线！");
+    if (const Status ready = m_doc->mergeReady(); !ready) {
+        m_prompts->message(ready.message());
         return false;
     }
     setBusy(true);
     showStatus(0, "正在绘制声速曲线......");
-    CastParts parts;
-    parts.svDown = toSeries(SerSvDown);
-    parts.tempDown = toSeries(SerTempDown);
-    parts.svUp = toSeries(SerSvUp);
-    parts.tempUp = toSeries(SerTempUp);
-    parts.usedRows = std::size_t(SerTwoSv->count());
-    Series sv, temp;
-    SerSv->clear();
-    SerTemp->clear();
-    if (buildMergedProfile(parts, &sv, &temp)) {
-        fill(SerSv, sv);
-        fill(SerTemp, temp);
-    }
-    reloadTableSeries();
+    const Status built = m_doc->buildMergedProfile();
     DBChart->repaint();
-    PMSave->setEnabled(true);
+    PMSave->setEnabled(built.ok());
     showStatus(0, "完成");
     setBusy(false);
-    return true;
+    return built.ok();
 }
 
 void TSvMain::PMSvClick()
@@ -241,7 +195,7 @@ void TSvMain::PMSvClick()
     } else {
         PMSv->setChecked(true);
         showSeries(chart, SerSv, true);
-        if (SerSv->count() == 0) {
+        if (!m_doc->hasMergedProfile()) {
             PMSv->setChecked(BuildMergedProfile());
             showSeries(chart, SerSv, PMSv->isChecked());
         }
@@ -260,7 +214,7 @@ void TSvMain::PMTempClick()
     } else {
         PMTemp->setChecked(true);
         showSeries(chart, SerTemp, true);
-        if (SerSv->count() == 0) {
+        if (!m_doc->hasMergedProfile()) {
             PMTemp->setChecked(BuildMergedProfile());
             showSeries(chart, SerTemp, PMTemp->isChecked());
             showSeries(chart, SerSv, PMSv->isChecked());
@@ -298,34 +252,30 @@ void TSvMain::PMAvClick()
         applyRightAxisGridRule();
         return;
     }
-    SerAvSv->clear();
-    if (SerSv->count() == 0 && !BuildMergedProfile())
+    m_doc->dropAverage();
+    if (!m_doc->hasMergedProfile() && !BuildMergedProfile())
         return;
     if (!m_prompts->oneValue("计算平均声速", "请输入起算深度 (米)", fmt::formatFloat("0.00", Draught), &Draught))
         return;
     setBusy(true);
     showStatus(0, "正在计算平均声速......");
-    const AverageResult av = averageSoundVelocity(toSeries(SerSv), Draught);
-    // One merged point below the start depth gives no average point: as little data as none.
-    if (!av.enoughData()) {
+    const Result<SeriesPoint> last = m_doc->computeAverage(Draught);
+    if (!last) {
         setBusy(false);
         showStatus(0, QString());
-        m_prompts->message("声速剖面数据不足！");
+        m_prompts->message(last.message());
         return;
     }
-    fill(SerAvSv, av.points);
     PMAv->setChecked(true);
     PMSaveAv->setEnabled(true);
     showSeries(chart, SerAvSv, true);
     DBChartRight->setGridLineVisible(false);
-    reloadTableSeries();
     fitChartAxes();
     DBChart->repaint();
     showStatus(0, "完成");
     setBusy(false);
-    const SeriesPoint last = av.points.back();
-    m_prompts->message("最大深度：" + fmt::formatFloat(OutputFormat, last.x) + "m\n平均声速："
-                       + fmt::formatFloat(OutputFormat, last.y) + "m/s");
+    m_prompts->message("最大深度：" + fmt::formatFloat(OutputFormat, last->x) + "m\n平均声速："
+                       + fmt::formatFloat(OutputFormat, last->y) + "m/s");
 }
 
 void TSvMain::DBChartClickSeries(QLineSeries* series, double x, double y)

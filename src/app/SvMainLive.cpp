@@ -139,7 +139,7 @@ void TSvMain::BtnBeginClick()
     FirstRecordPending = true;
     SvSeen = false;
     Receiver->startPowerOn();
-    m_port->setPower(1);
+    // Switches the probe on; it stays on only when its calibration was read.
     if (!ReadCalibration())
         return;
     Density = static_cast<float>(density);
@@ -178,20 +178,14 @@ void TSvMain::btnRecClick()
     // A recording that cannot start leaves the profile that was open in place.
     const QString previous = svTable->tableName();
     const bool wasOpen = svTable->isActive();
-    try {
-        svTable->close();
-        // Rows appended under the depth-layer filter would be hidden from the
-        // view the stop reads: a recording always starts unfiltered.
-        if (ChBoxFilter->isChecked()) {
-            const QSignalBlocker block(ChBoxFilter);
-            ChBoxFilter->setChecked(false);
-        }
-        svTable->setFiltered(false);
-        svTable->setTableName(EdFileName->text());
-        svTable->createTable();
-        svTable->open();
-    } catch (const TableError& e) {
-        m_prompts->message("建立数据文件时错误！\n" + e.message());
+    // Rows appended under the depth-layer filter would be hidden from the
+    // view the stop reads: a recording always starts unfiltered.
+    if (ChBoxFilter->isChecked()) {
+        const QSignalBlocker block(ChBoxFilter);
+        ChBoxFilter->setChecked(false);
+    }
+    if (const Status created = m_doc->create(EdFileName->text()); !created) {
+        m_prompts->message("建立数据文件时错误！\n" + created.message());
         restoreProfile(previous, wasOpen, wasOpen);
         return;
     }
@@ -270,19 +264,13 @@ void TSvMain::BtnStopClick()
         m_port->setPower(0);
     Timer.stop();
     if (!FirstRecordPending && svTable->isActive()) {
-        svTable->first();
-        const ProfileRow first = svTable->current();
-        FileDescription = first.discrip.value_or(QString());
-        FileDate = first.dt.value_or(QDateTime());
-        DBChart->chart()->setTitle(FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")");
+        // The recording becomes the open profile; the chart is drawn anew from it.
+        m_doc->adoptRecording();
+        DBChart->chart()->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
         setVelocityColumnTitle("Sound Velocity");
-        reloadTableSeries();
         DBChart->repaint();
-        ResetChart();
-        ProfileKind = 0;
         EdFileName->clear();
         setActivePage(TablePg);
-        ChartDirty = true;
     }
     PgCtrl->setTabEnabled(PgCtrl->indexOf(TablePg), true);
     PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);

@@ -1,14 +1,11 @@
 // Output: export, saving processed profiles, the printed report.
-#include "analysis/SeriesPoint.h"
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
-#include "document/ProfileFile.h"
+#include "document/ProfileDocument.h"
 #include "storage/ProfileTable.h"
 #include "storage/AtomicFile.h"
 #include "output/Export.h"
 #include "output/ReportPainter.h"
-#include "document/ProcessedProfiles.h"
-#include "storage/ProfileStore.h"
 #include "output/SurveyFormats.h"
 #include "text/Format.h"
 #include <QCheckBox>
@@ -17,23 +14,10 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
 
-namespace {
-
-Series toSeries(const QLineSeries* s)
+RowsSnapshot TSvMain::shownRows() const
 {
-    Series out;
-    for (const QPointF& p : s->points())
-        out.push_back({p.x(), p.y()});
-    return out;
-}
-
-}  // namespace
-
-std::vector<ProfileRow> TSvMain::shownRows() const
-{
-    return svTable->isActive() ? svTable->visibleRows() : std::vector<ProfileRow>{};
+    return m_doc->shownRows();
 }
 
 void TSvMain::BtnExportClick()
@@ -42,17 +26,17 @@ void TSvMain::BtnExportClick()
         return;
     FileDialogRequest r;
     r.title = "导出文件";
-    r.filter = exportFilter(ProfileKind);
+    r.filter = exportFilter(ProfileKind());
     // Average velocities are no sound-velocity profile for survey software:
     // its formats are offered for the other kinds only.
-    if (ProfileKind != kKindAverage)
+    if (ProfileKind() != kKindAverage)
         r.filter += surveyFormatFilter();
     r.initialDir = Path;
     const FileDialogResult chosen = m_prompts->saveFile(r);
     if (!chosen.accepted)
         return;
     ExportFileName = chosen.fileName;
-    if (ProfileKind == kKindAverage) {
+    if (ProfileKind() == kKindAverage) {
         ExportFileName = exportFileName(chosen.fileName, ".CSV");
         ExportAverageCsv(ExportFileName);
         return;
@@ -99,7 +83,7 @@ bool TSvMain::ExportSurveyFormat(SurveyFormat format, const QString& fileName)
     // Remembered for the next export, and written to the settings file at close.
     LoadedSettings.latitude = latitude;
     LoadedSettings.longitude = longitude;
-    if (!FileDate.isValid()) {
+    if (!FileDate().isValid()) {
         m_prompts->message("数据文件的第一个记录没有时间，不能导出这种格式！");
         return false;
     }
@@ -109,7 +93,7 @@ bool TSvMain::ExportSurveyFormat(SurveyFormat format, const QString& fileName)
     }
     SurveyHeader header;
     header.fileName = fileName;
-    header.date = FileDate;
+    header.date = FileDate();
     header.position = position;
     return writeExport(fileName, [format, &header](const std::vector<ProfileRow>& rows, QString* error) {
         QByteArray bytes;
@@ -122,18 +106,15 @@ bool TSvMain::writeExport(const QString& fileName, const ExportBuilder& build)
 {
     showStatus(0, "正在导出......");
     setBusy(true);
-    try {
-        if (!svTable->isActive())
-            svTable->open();
-        svTable->first();
-    } catch (const TableError& e) {
+    if (const Status opened = m_doc->ensureOpen(); !opened) {
         setBusy(false);
         showStatus(0, QString());
-        m_prompts->error(e.message());
+        m_prompts->error(opened.message());
         return false;
     }
+    svTable->first();
     QString error;
-    const QByteArray bytes = build(shownRows(), &error);
+    const QByteArray bytes = build(*shownRows(), &error);
     // A layout that cannot be built writes nothing.
     const bool ok = error.isEmpty() && writeFileAtomically(fileName, bytes, &error);
     setBusy(false);
@@ -172,74 +153,29 @@ bool TSvMain::ExportAverageCsv(const QString& fileName)
 void TSvMain::PMSaveClick(QObject* sender)
 {
     const bool average = sender == PMSaveAv;
-    const QLineSeries* series = average ? SerAvSv : SerSv;
-    const Series points = toSeries(series);
-    const Series temps = toSeries(SerTemp);
-    const int mergedCount = SerSv->count();
-
     const QString name = askSaveName(average ? "保存平均声速" : "保存声速剖面", "数据库文件(*.db)|*.DB", "db");
     if (name.isEmpty())
         return;
     Path = QFileInfo(name).absolutePath() + "/";
-
-    // The open profile is held by the window: close it to judge it, and bring
-    // it back when it may not be replaced.
-    const QString previous = svTable->tableName();
-    const bool wasFiltered = svTable->filtered();
-    const bool targetIsOpen = svTable->isActive()
-                              && QFileInfo(name).absoluteFilePath() == QFileInfo(previous).absoluteFilePath();
-    if (targetIsOpen)
-        svTable->close();
-    QString reason;
-    if (!mayOverwrite(name, &reason)) {
-        if (targetIsOpen) {
-            try {
-                svTable->open();
-                svTable->setFiltered(wasFiltered);
-            } catch (const TableError& e) {
-                m_prompts->error(e.message());
-            }
-        }
-        m_prompts->message(reason);
-        return;
-    }
-    const std::vector<ProfileRow> rows =
-        average ? averageProfileRows(points, temps, mergedCount, Draught, FileDate)
-                : mergedProfileRows(points, temps, FileDate, FileDescription);
-
-    svTable->close();
-    if (const Status written = writeProfile(name, rows); !written) {
-        // The open profile comes back: a failed save must not leave the window without it.
-        try {
-            svTable->setTableName(previous);
-            svTable->open();
-        } catch (const TableError&) {
-        }
-        m_prompts->message("建立数据文件时错误！\n" + written.message());
+    setBusy(true);
+    const SaveOutcome saved = average ? m_doc->saveAverage(name) : m_doc->saveMerged(name);
+    if (!saved.ok() && !saved.openFailed) {
+        setBusy(false);
+        m_prompts->message(saved.status.message());
         return;
     }
     setCaptionForFile(name);
-    setBusy(true);
-    // The saved file carries no depth-layer marks: it opens unfiltered.
+    // The saved file opens unfiltered.
     {
         const QSignalBlocker block(ChBoxFilter);
         ChBoxFilter->setChecked(false);
     }
-    try {
-        svTable->setFiltered(false);
-        svTable->setTableName(name);
-        svTable->open();
-        svTable->first();
-    } catch (const TableError& e) {
+    if (saved.openFailed) {
         setBusy(false);
-        m_prompts->error(e.message());
+        m_prompts->error(saved.status.message());
         return;
     }
-    ResetChart();
-    ProfileKind = average ? kKindAverage : kKindMerged;
     setVelocityColumnTitle(average ? "平均声速" : "声速");
-    ChartDirty = true;
-    reloadTableSeries();
     DrawProfile();
     setBusy(false);
     showStatus(2, QString());
@@ -247,18 +183,18 @@ void TSvMain::PMSaveClick(QObject* sender)
 
 QString TSvMain::reportNote() const
 {
-    return FileDescription + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate) + ")";
+    return FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")";
 }
 
 std::function<void(QPagedPaintDevice*)> TSvMain::reportPainter()
 {
     svTable->first();
-    const std::vector<ProfileRow> rows = shownRows();
+    const RowsSnapshot rows = shownRows();
     const QString note = reportNote();
-    const QString velocityTitle = reportVelocityTitle(rows);
+    const QString velocityTitle = reportVelocityTitle(*rows);
     const QString format = OutputFormat;
     return [this, rows, note, velocityTitle, format](QPagedPaintDevice* device) {
-        ReportPainter painter(rows, note, velocityTitle, format);
+        ReportPainter painter(*rows, note, velocityTitle, format);
         QString error;
         if (!painter.paint(device, &error))
             m_prompts->error(error);
@@ -278,9 +214,9 @@ void TSvMain::SaveReportText()
     if (name.isEmpty())
         return;
     svTable->first();
-    const std::vector<ProfileRow> rows = shownRows();
+    const RowsSnapshot rows = shownRows();
     QString error;
-    if (!writeFileAtomically(name, reportText(rows, reportNote(), reportVelocityTitle(rows), OutputFormat), &error))
+    if (!writeFileAtomically(name, reportText(*rows, reportNote(), reportVelocityTitle(*rows), OutputFormat), &error))
         m_prompts->error(error);
 }
 

@@ -6,6 +6,7 @@
 #include "probe/ProbeClock.h"
 #include "probe/ProbeMemory.h"
 #include "probe/ProbeProtocol.h"
+#include "document/ProbeMessages.h"
 #include "document/UploadFiles.h"
 #include "probe/SerialPort.h"
 #include "text/Format.h"
@@ -13,6 +14,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTreeWidget>
+
+using probemem::ProbeStatus;
+using probemsg::Command;
 
 namespace {
 
@@ -24,6 +28,19 @@ void addListRow(QTreeWidget* list, const probemem::DirectoryEntry& e)
 }
 
 }  // namespace
+
+void TSvMain::showProbeMessage(const QString& text)
+{
+    if (!text.isEmpty())
+        m_prompts->message(text);
+}
+
+void TSvMain::applyCalibration(const probemem::CalibrationRead& read)
+{
+    Cal = read.cal;
+    SN = read.sn;
+    showStatus(2, probemsg::deviceNumberText(SN));
+}
 
 void TSvMain::sbBtnDirClick()
 {
@@ -37,9 +54,7 @@ void TSvMain::btnQueryClick()
     if (!PortOpened || !m_port)
         return;
     ProbeProtocol protocol(*m_port);
-    const probemem::ClockReadResult r = probemem::readClock(*m_port, protocol, QDateTime::currentDateTime());
-    if (!r.message.isEmpty())
-        m_prompts->message(r.message);
+    showProbeMessage(probemsg::message(probemem::readClock(protocol, QDateTime::currentDateTime())));
 }
 
 void TSvMain::btnSetTimeClick()
@@ -47,9 +62,8 @@ void TSvMain::btnSetTimeClick()
     if (!PortOpened || !m_port)
         return;
     ProbeProtocol protocol(*m_port);
-    const probemem::ClockSetResult r = probemem::setClock(*m_port, protocol, QDateTime::currentDateTime());
-    if (!r.message.isEmpty())
-        m_prompts->message(r.message);
+    const ProbeStatus s = probemem::setClock(protocol, QDateTime::currentDateTime());
+    showProbeMessage(probemsg::message(Command::SetClock, s));
 }
 
 void TSvMain::udIntvClick()
@@ -60,17 +74,16 @@ void TSvMain::udIntvClick()
 void TSvMain::btnReadIntvClick()
 {
     if (!m_port) {
-        m_prompts->message(probemem::kNoAnswer);
+        showProbeMessage(probemsg::message(Command::ReadInterval, ProbeStatus::NoAnswer));
         return;
     }
     ProbeProtocol protocol(*m_port);
-    const probemem::IntervalReadResult r = probemem::readInterval(*m_port, protocol, Cal, SN, Density);
-    if (r.calibrated)
-        showStatus(2, "设备号：" + SN);
-    if (r.ok)
-        edReadIntv->setText(r.text);
-    if (!r.message.isEmpty())
-        m_prompts->message(r.message);
+    const probemem::IntervalReadResult r = probemem::readInterval(protocol, Density);
+    if (r.calibration)
+        applyCalibration(*r.calibration);
+    if (r.status == ProbeStatus::Complete)
+        edReadIntv->setText(fmt::formatFloat("0.0", r.metres));
+    showProbeMessage(probemsg::message(Command::ReadInterval, r.status));
 }
 
 void TSvMain::btnSetIntvClick()
@@ -78,42 +91,43 @@ void TSvMain::btnSetIntvClick()
     if (!PortOpened || !m_port)
         return;
     ProbeProtocol protocol(*m_port);
-    const probemem::IntervalSetResult r = probemem::setInterval(*m_port, protocol, Cal, SN, Density,
-                                                                edReadIntv->text(), edSetIntv->text());
-    if (r.calibrated)
-        showStatus(2, "设备号：" + SN);
-    if (!r.message.isEmpty())
-        m_prompts->message(r.message);
+    const probemem::IntervalSetResult r =
+        probemem::setInterval(protocol, Density, edReadIntv->text(), edSetIntv->text());
+    if (r.calibration)
+        applyCalibration(*r.calibration);
+    showProbeMessage(probemsg::message(Command::SetInterval, r.status));
 }
 
 void TSvMain::btnClearClick()
 {
     if (!m_port) {
-        m_prompts->message(probemem::kNoAnswer);
+        showProbeMessage(probemsg::message(Command::Clear, ProbeStatus::NoAnswer));
         return;
     }
     // One click destroys every cast the probe holds: ask first.
-    if (!m_prompts->question(probemem::clearQuestion(FileList->topLevelItemCount()), probemem::kClearCaption))
+    if (!m_prompts->question(probemsg::clearQuestion(FileList->topLevelItemCount()), probemsg::clearCaption()))
         return;
     ProbeProtocol protocol(*m_port);
     bool started = false;
-    const probemem::ClearResult r = probemem::clearMemory(*m_port, protocol, [this, &started](int percent) {
-        if (!started) {
-            started = true;
-            setBusy(true);
-            pr->setValue(0);
-            pr->show();
-        }
+    probemem::SessionEvents events;
+    // The hourglass and the bar once the probe has taken the command.
+    events.started = [this, &started] {
+        started = true;
+        setBusy(true);
+        pr->setValue(0);
+        pr->show();
+    };
+    events.percent = [this](int percent) {
         pr->setValue(percent);
         pr->repaint();
-    });
+    };
+    const ProbeStatus s = probemem::clearMemory(protocol, events);
     if (started) {
         pr->hide();
         FileList->clear();
         setBusy(false);
     }
-    if (!r.message.isEmpty())
-        m_prompts->message(r.message);
+    showProbeMessage(probemsg::message(Command::Clear, s));
 }
 
 void TSvMain::btnFileClick()
@@ -121,24 +135,14 @@ void TSvMain::btnFileClick()
     if (!PortOpened || !m_port)
         return;
     ProbeProtocol protocol(*m_port);
-    // The list is emptied when the probe has taken the command, with the first entry or the end.
-    bool cleared = false;
-    auto clearOnce = [this, &cleared] {
-        if (!cleared)
-            FileList->clear();
-        cleared = true;
-    };
-    const probemem::ListingResult r = probemem::listRecordings(
-        *m_port, protocol, [this, &clearOnce](const probemem::DirectoryEntry& e) {
-            clearOnce();
-            addListRow(FileList, e);
-        });
-    if (r.outcome != probemem::ListOutcome::NoAnswer)
-        clearOnce();
-    if (r.memorySize)
-        MemorySize = *r.memorySize;
-    if (!r.message.isEmpty())
-        m_prompts->message(r.message);
+    probemem::SessionEvents events;
+    // The list is emptied once the probe has taken the command.
+    events.started = [this] { FileList->clear(); };
+    events.entry = [this](const probemem::DirectoryEntry& e) { addListRow(FileList, e); };
+    const probemem::ListingResult r = probemem::listRecordings(protocol, events);
+    if (r.memory)
+        MemorySize = r.memory->memorySize;
+    showProbeMessage(probemsg::message(r));
 }
 
 void TSvMain::btnUpLoadClick()
@@ -165,32 +169,34 @@ void TSvMain::btnUpLoadClick()
     probemem::UploadRequest request;
     request.density = Density;
     request.memorySize = MemorySize;
-    probemem::UploadCallbacks cb;
+    request.atmosphere = Atmosphere;
+    probemem::SessionEvents events;
     bool started = false;
-    cb.onCalibrated = [this] { showStatus(2, "设备号：" + SN); };
+    events.calibrated = [this](const probemem::CalibrationRead& c) { applyCalibration(c); };
     // The list, the hourglass and the bar once the probe has taken the command.
-    cb.onStarted = [this, &started] {
+    events.started = [this, &started] {
         started = true;
         FileList->clear();
         setBusy(true);
         pr->setValue(0);
         pr->show();
     };
-    cb.onEntry = [this](const probemem::DirectoryEntry& e) { addListRow(FileList, e); };
-    cb.onStatus = [this](const QString& text) { showStatus(0, text); };
-    cb.onRecNo = [this](int n) { showStatus(1, QString::number(n)); };
-    cb.onProgress = [this](int percent) {
+    events.entry = [this](const probemem::DirectoryEntry& e) {
+        addListRow(FileList, e);
+        showStatus(0, probemsg::recordingText(e.number));
+    };
+    events.recNo = [this](int n) { showStatus(1, QString::number(n)); };
+    events.percent = [this](int percent) {
         pr->setValue(percent);
         pr->repaint();
     };
     ProbeProtocol protocol(*m_port);
     probemem::TableUploadSink sink(*svTable, Path);
-    const probemem::UploadResult r =
-        probemem::upload(*m_port, protocol, sink, request, Cal, SN, Atmosphere, cb);
+    const probemem::UploadResult r = probemem::upload(protocol, sink, request, events);
+    Atmosphere = r.atmosphere;
     if (started) {
         pr->hide();
         setBusy(false);
     }
-    if (!r.message.isEmpty())
-        m_prompts->message(r.message);
+    showProbeMessage(probemsg::message(r));
 }

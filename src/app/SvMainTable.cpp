@@ -2,14 +2,10 @@
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
 #include "app/UpDown.h"
-#include "analysis/DepthLayer.h"
-#include "document/ProfileFile.h"
+#include "document/ProfileDocument.h"
 #include "storage/ProfileTable.h"
-#include "document/ProcessedProfiles.h"
-#include "storage/ProfileStore.h"
 #include "text/Format.h"
 #include <QCheckBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QLabel>
@@ -22,7 +18,6 @@
 #include <QtCharts/QLegend>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
-#include <cmath>
 
 namespace {
 QString chartTitle(const QString& description, const QDateTime& date)
@@ -58,30 +53,25 @@ void TSvMain::BtnOpenClick(QObject* sender)
         restoreProfile(remembered, !remembered.isEmpty(), wasOpen);
         return;
     }
-    ChartDirty = true;
-    svTable->first();
-    const ProfileRow first = svTable->current();
-    FileDescription = first.discrip.value_or(QString());
-    FileDate = first.dt.value_or(QDateTime());
-    svTable->setFiltered(false);
+    // The document has read the header and dropped the values (ResetChart ran).
     {
         const QSignalBlocker block(ChBoxFilter);
         ChBoxFilter->setChecked(false);
     }
     setCaptionForFile(chosen.fileName);
-    ResetChart();
-    DBChart->chart()->setTitle(chartTitle(FileDescription, FileDate));
-    reloadTableSeries();
-    DBChart->repaint();
-    ProfileKind = profileKind(first);
-    setVelocityColumnTitle(ProfileKind == kKindAverage ? "平均声速" : "声速");
+    DBChart->chart()->setTitle(chartTitle(FileDescription(), FileDate()));
+    setVelocityColumnTitle(ProfileKind() == kKindAverage ? "平均声速" : "声速");
     PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);
     BtnPreview->setEnabled(true);
     BtnPrintTable->setEnabled(true);
     BtnExport->setEnabled(true);
-    showStatus(2, first.discrip.value_or(QString()));
-    if (sender == Load)
-        DrawProfile();
+    showStatus(2, FileDescription());
+    if (sender == Load) {
+        DrawProfile();   // reloads the table-bound series itself
+    } else {
+        reloadTableSeries();
+        DBChart->repaint();
+    }
 }
 
 void TSvMain::restoreProfile(const QString& name, bool reopen, bool wasOpen)
@@ -90,12 +80,10 @@ void TSvMain::restoreProfile(const QString& name, bool reopen, bool wasOpen)
     svTable->setTableName(name);
     if (!reopen)
         return;
-    try {
-        svTable->open();
+    const Status back = m_doc->reopen(name);
+    if (back)
         return;
-    } catch (const TableError& e) {
-        m_prompts->error(e.message());
-    }
+    m_prompts->error(back.message());
     if (!wasOpen)
         return;
     // Not even the profile that was open opens again: the window says none is.
@@ -109,9 +97,8 @@ int TSvMain::OpenProfileFile(const QString& path)
 {
     if (ChBoxFilter->isChecked())
         ChBoxFilter->setChecked(false);   // runs the filter's switch-off path
-    return openProfileFile(*svTable, path);
+    return m_doc->open(path);
 }
-
 bool TSvMain::CheckTableOpen()
 {
     if (svTable->exists())
@@ -141,8 +128,7 @@ bool TSvMain::ensureWritableProfile()
 {
     if (!svTable->isActive() || !svTable->isReadOnly())
         return true;
-    const QString oldPath = svTable->tableName();
-    const QFileInfo old(oldPath);
+    const QFileInfo old(svTable->tableName());
     // An old Paradox file, or a file the system will not let us write (another
     // user's, read-only media): the change goes into a copy under a new name.
     const QString title = svTable->isLegacy() ? "旧格式数据文件只能查看，修改前请另存为新格式文件"
@@ -153,49 +139,20 @@ bool TSvMain::ensureWritableProfile()
                                      old.absolutePath());
     if (name.isEmpty())
         return false;
-    QString reason;
-    if (!mayOverwrite(name, &reason)) {   // the old file itself among them
-        m_prompts->message(reason);
-        return false;
-    }
-
-    // Every row in stored order, marks and all; the view and the row come back
-    // on the new file.
-    const bool wasFiltered = svTable->filtered();
-    const int recNo = svTable->recNo();
-    const std::vector<ProfileRow> rows = svTable->storedRows();
     setBusy(true);
     showStatus(0, "正在转换......");
-    if (const Status written = writeProfile(name, rows); !written) {
-        setBusy(false);
+    const SaveOutcome converted = m_doc->convertTo(name);
+    setBusy(false);
+    if (!converted.ok()) {
         showStatus(0, QString());
-        m_prompts->message("建立数据文件时错误！\n" + written.message());
-        return false;
-    }
-    // A file opened in place of the old one, with the same view and row.
-    auto reopenAs = [&](const QString& path) {
-        svTable->close();
-        svTable->setTableName(path);
-        svTable->open();
-        svTable->setFiltered(wasFiltered);
-        svTable->moveTo(recNo);
-    };
-    try {
-        reopenAs(name);
-    } catch (const TableError& e) {
-        // The new file is written but will not open: the old one is shown again.
-        try {
-            reopenAs(oldPath);
-        } catch (const TableError&) {
-        }
-        setBusy(false);
-        showStatus(0, QString());
-        m_prompts->error(e.message());
+        if (converted.openFailed)
+            m_prompts->error(converted.status.message());
+        else
+            m_prompts->message(converted.status.message());
         return false;
     }
     Path = QFileInfo(name).absolutePath() + "/";
     setCaptionForFile(name);
-    setBusy(false);
     showStatus(0, "完成");
     return true;
 }
@@ -207,8 +164,7 @@ void TSvMain::svTableAfterScroll()
 
 void TSvMain::svTableAfterEdit()
 {
-    ChartDirty = true;
-    ResetChart();
+    m_doc->markChanged();
 }
 
 void TSvMain::UpDownZoneClick()
@@ -220,54 +176,43 @@ void TSvMain::ChBoxFilterClick()
 {
     if (!svTable->exists())
         return;
-    try {
-        if (!svTable->isActive())
-            svTable->open();
-        if (ChBoxFilter->isChecked() && !ensureWritableProfile()) {
-            // The marks cannot be written into an old file: the filter stays off.
-            const QSignalBlocker block(ChBoxFilter);
-            ChBoxFilter->setChecked(false);
-            return;
-        }
-        if (ChBoxFilter->isChecked()) {
-            double z = 0.5;
-            fmt::parseFloat(EditZone->text(), &z);
-            svTable->disableControls();
-            showStatus(0, "Filtering......");
-            setBusy(true);
-            // The marks are computed over every row in stored order, then written in one go.
-            svTable->setFiltered(false);
-            std::vector<double> depths;
-            depths.reserve(svTable->recordCount());
-            for (int i = 0; i < svTable->recordCount(); ++i)
-                depths.push_back(svTable->visibleRow(i).depth.value_or(std::nan("")));
-            // Every row's mark is written in one transaction; a pass cut short
-            // is redone whole.
-            if (!depths.empty())
-                svTable->setMarks(markDepthLayers(depths, static_cast<float>(z)));
-            svTable->enableControls();
+    const bool on = ChBoxFilter->isChecked();
+    Status done = m_doc->ensureOpen();
+    if (done && on && !ensureWritableProfile()) {
+        // The marks cannot be written into an old file: the filter stays off.
+        const QSignalBlocker block(ChBoxFilter);
+        ChBoxFilter->setChecked(false);
+        return;
+    }
+    if (done && on) {
+        double z = 0.5;
+        fmt::parseFloat(EditZone->text(), &z);
+        svTable->disableControls();
+        showStatus(0, "Filtering......");
+        setBusy(true);
+        done = m_doc->markDepthLayers(static_cast<float>(z));
+        svTable->enableControls();
+        if (done) {
             showStatus(0, "完成");
             DBGrid->setFocus();
-            setBusy(false);
         }
-        svTable->setFiltered(ChBoxFilter->isChecked());
-    } catch (const TableError& e) {
-        if (svTable->controlsDisabled())
-            svTable->enableControls();
         setBusy(false);
+    }
+    if (done)
+        done = m_doc->setFiltered(on);
+    if (!done) {
         // The box shows what the view is: marks that could not be written leave it unfiltered.
         if (!svTable->filtered()) {
             const QSignalBlocker block(ChBoxFilter);
             ChBoxFilter->setChecked(false);
         }
-        m_prompts->error(e.message());
+        m_prompts->error(done.message());
     }
-    ResetChart();
+    m_doc->markChanged();
     reloadTableSeries();
-    ChartDirty = true;
 }
 
-bool TSvMain::changeCurrentRow(const QString& firstRowMessage, const std::function<void()>& change)
+bool TSvMain::changeCurrentRow(const QString& firstRowMessage, const std::function<Status()>& change)
 {
     if (!svTable->isActive() || svTable->recordCount() == 0) {
         m_prompts->beep();
@@ -281,22 +226,19 @@ bool TSvMain::changeCurrentRow(const QString& firstRowMessage, const std::functi
     }
     if (!ensureWritableProfile())
         return false;
-    try {
-        change();
-    } catch (const TableError& e) {
+    if (const Status changed = change(); !changed) {
         // A file that refuses the change says why; it is not called empty.
         m_prompts->beep();
-        m_prompts->error(e.message());
+        m_prompts->error(changed.message());
         return false;
     }
-    ChartDirty = true;
-    ResetChart();
+    m_doc->markChanged();
     return true;
 }
 
 void TSvMain::DeletRecClick()
 {
-    if (changeCurrentRow("不能删除第一个记录！", [this] { svTable->deleteRow(); }))
+    if (changeCurrentRow("不能删除第一个记录！", [this] { return m_doc->deleteRow(); }))
         reloadTableSeries();
 }
 
@@ -315,19 +257,16 @@ void TSvMain::GridDeleteKey()
         return;
     if (!ensureWritableProfile())
         return;
-    try {
-        svTable->deleteRow();
-    } catch (const TableError& e) {
+    if (const Status deleted = m_doc->deleteRow(); !deleted) {
         m_prompts->beep();
-        m_prompts->error(e.message());
+        m_prompts->error(deleted.message());
         return;
     }
-    ChartDirty = true;
-    ResetChart();
+    m_doc->markChanged();
     reloadTableSeries();
 }
 
 void TSvMain::InsertRecClick()
 {
-    changeCurrentRow("不能插入第一个记录！", [this] { svTable->insert(); });
+    changeCurrentRow("不能插入第一个记录！", [this] { return m_doc->insertRow(); });
 }

@@ -2,12 +2,17 @@
 #include "dialogs/Prompts.h"
 #include "app/Splash.h"
 #include "app/SvMain.h"
+#include "settings/SimulatorFrameRate.h"
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
 #include <QMessageBox>
 #include <QThread>
+#include <cstdio>
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -39,9 +44,25 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     QCommandLineOption simulate("simulate", "Run every serial port on the built-in probe simulator.");
     QCommandLineOption dump("dump", "Save the raw bytes of every exchange with the probe to FILE.", "FILE");
+    QCommandLineOption frameRate("frame-rate",
+                                 "Live frames a second of the simulated probe, 1 to 96 (default 10; "
+                                 "[Simulator] Frame Rate in the settings file).",
+                                 "N");
     parser.addOption(simulate);
     parser.addOption(dump);
+    parser.addOption(frameRate);
     parser.process(app);
+
+    // A rate that is no rate stops here, before anything is shown.
+    IniFile ini(settingsFilePath(QCoreApplication::applicationFilePath()));
+    ini.load();
+    QString rateError;
+    const std::optional<int> rate = simrate::choose(
+        parser.isSet(frameRate) ? std::optional<QString>(parser.value(frameRate)) : std::nullopt, ini, &rateError);
+    if (!rate) {
+        std::fprintf(stderr, "svclient: %s\n", rateError.toLocal8Bit().constData());
+        return 2;
+    }
 
     try {
         Tlogo logo;
@@ -54,6 +75,7 @@ int main(int argc, char** argv)
         SvMainOptions options;
         options.executablePath = QCoreApplication::applicationFilePath();
         options.simulate = parser.isSet(simulate);
+        options.simulatorFrameRate = *rate;
         options.dumpFile = parser.value(dump);
         TSvMain SvMain(options);
         QThread::msleep(2000);

@@ -1,8 +1,5 @@
 #include "cli/CliCommon.h"
 #include "storage/LegacyProfile.h"
-#include "document/ProfileFile.h"
-#include "storage/ProfileTable.h"
-#include "document/ProcessedProfiles.h"
 #include "storage/ProfileStore.h"
 #include "text/Format.h"
 #include "settings/IniFile.h"
@@ -98,24 +95,15 @@ Settings loadSettings(const QCommandLineParser& parser)
     return Settings::load(ini);
 }
 
-int LoadedProfile::kind() const
-{
-    return profileKind(rows.front());
-}
-
-LoadedProfile loadProfile(const QString& path)
+void loadProfile(ProfileDocument& doc, const QString& path)
 {
     if (!QFileInfo(path).isFile())
         fail(path + ": " + kDataFileError + " (no such file)");
     Result<StoredProfile> read = readProfile(path);
     if (!read)
         fail(path + ": " + kDataFileError + (isLegacyProfileFile(path) ? " (" + read.message() + ")" : QString()));
-    LoadedProfile p;
-    p.rows = std::move(read->rows);
-    p.legacy = read->legacy;
-    if (p.rows.empty())
-        fail(path + ": " + kDataFileError);
-    return p;
+    if (const Status loaded = doc.load(std::move(read.value())); !loaded)
+        fail(path + ": " + loaded.message());
 }
 
 void checkOutput(const QString& output, const QString& input, bool profileOutput)
@@ -141,6 +129,12 @@ void saveProfile(const QString& path, const std::vector<ProfileRow>& rows)
 {
     if (const Status written = writeProfile(path, rows); !written)
         fail(QStringLiteral("建立数据文件时错误！") + " " + written.message());
+}
+
+void check(const SaveOutcome& outcome)
+{
+    if (!outcome.ok())
+        fail(outcome.status.message());
 }
 
 double numberOption(const QString& text, const QString& option)

@@ -1,4 +1,5 @@
 #pragma once
+#include "document/ProfileDocument.h"
 #include "model/ProfileRow.h"
 #include "settings/Settings.h"
 #include <QCommandLineParser>
@@ -41,15 +42,10 @@ QString requiredValue(const QCommandLineParser& parser, const QString& option);
 // svclient.INI beside this executable (defaults when absent).
 Settings loadSettings(const QCommandLineParser& parser);
 
-// A profile file of either format, read whole; refuses a missing, foreign
-// or empty file with the window's message.
-struct LoadedProfile
-{
-    std::vector<ProfileRow> rows;   // stored order, unfiltered; never empty
-    bool legacy = false;            // an old Paradox file
-    int kind() const;               // low 8 bits of the first row's fnStatus
-};
-LoadedProfile loadProfile(const QString& path);
+// A profile file of either format, read whole into `doc` (stored order,
+// unfiltered, read-only); refuses a missing, foreign or empty file with the
+// window's message.
+void loadProfile(ProfileDocument& doc, const QString& path);
 
 // Refuses an output path that would destroy data: the input file itself, an
 // old profile file, a raw recording (`profileOutput`), or, for text exports,
@@ -58,6 +54,8 @@ void checkOutput(const QString& output, const QString& input, bool profileOutput
 
 // Writes a profile file of the current format through a temporary file.
 void saveProfile(const QString& path, const std::vector<ProfileRow>& rows);
+// A document's save or conversion; its refusal ends the command.
+void check(const SaveOutcome& outcome);
 
 // A decimal number of the command line; throws Failure naming the option.
 double numberOption(const QString& text, const QString& option);

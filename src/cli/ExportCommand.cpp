@@ -52,29 +52,31 @@ int runExport(const QStringList& args)
     if (parser.isSet("interval"))
         interval = float(numberOption(parser.value("interval"), "interval"));
 
-    const LoadedProfile p = loadProfile(path);
-    const bool average = p.kind() == kKindAverage;
+    ProfileDocument doc;
+    loadProfile(doc, path);
+    const RowsSnapshot rows = doc.shownRows();
+    const bool average = doc.kind() == kKindAverage;
     QByteArray bytes;
     if (format == "avg-csv") {
         if (!average)
             fail(path + ": avg-csv needs an average profile (kind 64)");
-        bytes = exportAverageCsv(p.rows, settings.outputFormat, interval);
+        bytes = exportAverageCsv(*rows, settings.outputFormat, interval);
     } else {
         // Average velocities read as sound velocities would bend every ray: the
         // window offers only the average layout for them, and so do we.
         if (average)
             fail(path + ": an average profile exports only as avg-csv");
         if (format == "csv") {
-            bytes = exportCommaCsv(p.rows, settings.outputFormat);
+            bytes = exportCommaCsv(*rows, settings.outputFormat);
         } else if (format == "vel") {
-            bytes = exportHypackVel(p.rows);
+            bytes = exportHypackVel(*rows);
         } else if (const std::optional<SurveyFormat> survey = surveyFormatFromName(format)) {
             SurveyHeader header;
             header.fileName = output;
-            header.date = p.rows.front().dt;
+            header.date = rows->front().dt;
             header.position = position(parser, settings);
             QString error;
-            if (!exportSurveyFormat(*survey, p.rows, header, &bytes, &error))
+            if (!exportSurveyFormat(*survey, *rows, header, &bytes, &error))
                 fail(path + ": " + error);
         } else {
             fail("--format: unknown format " + format);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cmath>
 
 namespace cli {
@@ -24,30 +25,34 @@ QString decodeText(const QByteArray& bytes)
     return text;
 }
 
-bool parseLine(const QString& line, double v[3])
+// Exactly three fields, each a number parseFloat takes.
+bool parseLine(QStringView line, double v[3])
 {
-    const QStringList parts = line.split(QLatin1Char(','));
-    if (parts.size() != 3)
-        return false;
-    for (int i = 0; i < 3; ++i)
-        if (!fmt::parseFloat(parts[i], &v[i]) || !std::isfinite(v[i]))
+    qsizetype start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const qsizetype end = i < 2 ? line.indexOf(u',', start) : line.size();
+        if (end < 0)
             return false;
+        // A fourth field leaves a comma in the third, which no number takes.
+        if (!fmt::parseFloat(line.mid(start, end - start), &v[i]) || !std::isfinite(v[i]))
+            return false;
+        start = end + 1;
+    }
     return true;
 }
 
 // A header names its columns; a first line starting with a number is data.
-bool isHeader(const QString& line)
+bool isHeader(QStringView line)
 {
+    const qsizetype comma = line.indexOf(u',');
     double v = 0;
-    return !fmt::parseFloat(line.section(QLatin1Char(','), 0, 0), &v);
+    return !fmt::parseFloat(comma < 0 ? line : line.left(comma), &v);
 }
 
 // The value the live recording stores: that of its "0.00" text.
 double asRecorded(double v)
 {
-    double stored = 0.0;
-    fmt::parseFloat(fmt::formatFloat(QStringLiteral("0.00"), v), &stored);
-    return stored;
+    return fmt::roundedValue(v, 2);
 }
 
 QDateTime dateOption(const QString& text)
@@ -85,18 +90,27 @@ int runImportCsv(const QStringList& args)
     const QDateTime date = parser.isSet("date")
         ? dateOption(parser.value("date"))
         : QFileInfo(file).lastModified();
-    const QStringList lines = decodeText(file.readAll()).split(QLatin1Char('\n'));
+    const QString text = decodeText(file.readAll());
+    file.close();
 
+    // Lines are read in place: a list of a million line strings costs more than
+    // the numbers in them.
     std::vector<ProfileRow> rows;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+    rows.reserve(size_t(std::count(text.cbegin(), text.cend(), QLatin1Char('\n'))) + 1);
+    qsizetype lineNo = 0;
+    for (qsizetype at = 0; at <= text.size(); ++lineNo) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), at);
+        if (end < 0)
+            end = text.size();
+        const QStringView line = QStringView(text).mid(at, end - at).trimmed();
+        at = end + 1;
         if (line.isEmpty())
             continue;
         double v[3];
         if (!parseLine(line, v)) {
-            if (i == 0 && isHeader(line))
+            if (lineNo == 0 && isHeader(line))
                 continue;
-            fail(QStringLiteral("%1:%2: not three numbers depth,velocity,temperature").arg(path).arg(i + 1));
+            fail(QStringLiteral("%1:%2: not three numbers depth,velocity,temperature").arg(path).arg(lineNo + 1));
         }
         ProfileRow r;
         r.depth = asRecorded(v[0]);
@@ -107,7 +121,7 @@ int runImportCsv(const QStringList& args)
             r.dt = QDateTime(date.date(), QTime(date.time().hour(), date.time().minute(), date.time().second()));
             r.discrip = description;
         }
-        rows.push_back(r);
+        rows.push_back(std::move(r));
     }
     if (rows.empty())
         fail(path + ": no depth,velocity,temperature lines");

@@ -2,11 +2,11 @@
 #include "cli/ProbeCommands.h"
 #include "cli/CliCommon.h"
 #include "storage/ProfileTable.h"
-#include "model/Calibration.h"
 #include "probe/MsClock.h"
 #include "probe/PortFactory.h"
 #include "probe/ProbeMemory.h"
 #include "probe/ProbeProtocol.h"
+#include "document/ProbeMessages.h"
 #include "document/UploadFiles.h"
 #include "probe/ProbeUpload.h"
 #include "probe/SerialPort.h"
@@ -57,11 +57,9 @@ void openLink(Link& link, const QCommandLineParser& parser, const Settings& sett
         link.clock = std::make_unique<SteadyClock>();
     const QString device = portNo >= 1 && portNo <= 16 ? settings.deviceOverride[portNo] : QString();
     link.port = createPort(portNo, device, simulate, *link.clock);
-    switch (openProbePort(link.port.get())) {
-    case PortOpenResult::Ok: break;
-    case PortOpenResult::OpenFailed: fail(QStringLiteral("打开串行口时出错！"));
-    case PortOpenResult::BaudFailed: fail(QStringLiteral("波特率设置错误！"));
-    }
+    const PortOpenResult opened = openProbePort(link.port.get());
+    if (opened != PortOpenResult::Ok)
+        fail(probemsg::portOpenMessage(opened));
 }
 
 // One progress line on standard error, rewritten in place on a terminal.
@@ -108,11 +106,12 @@ int runList(const QStringList& args)
     Link link;
     openLink(link, parser, settings);
     ProbeProtocol protocol(*link.port);
-    const probemem::ListingResult r = probemem::listRecordings(
-        *link.port, protocol, [](const probemem::DirectoryEntry& e) { out(entryLine(e) + '\n'); });
-    if (r.outcome != probemem::ListOutcome::Complete)
-        fail(r.message.isEmpty() ? QStringLiteral("该设备不支持此命令！") : r.message);
-    out(r.message + '\n');
+    probemem::SessionEvents events;
+    events.entry = [](const probemem::DirectoryEntry& e) { out(entryLine(e) + '\n'); };
+    const probemem::ListingResult r = probemem::listRecordings(protocol, events);
+    if (r.status != probemem::ProbeStatus::Complete)
+        fail(probemsg::message(r));
+    out(probemsg::message(r) + '\n');
     return kOk;
 }
 
@@ -142,26 +141,26 @@ int runUpload(const QStringList& args)
     probemem::UploadRequest request;
     request.density = density;
     request.memorySize = settings.memorySize;
-    Calibration cal = settings.cal;
-    QString sn = settings.sn;
-    float atmosphere = settings.atmosphere;
+    request.atmosphere = settings.atmosphere;
     probemem::UploadResult r;
     {
         Progress progress;
-        probemem::UploadCallbacks cb;
-        cb.onStatus = [&progress](const QString& text) { progress.status(text); };
-        cb.onProgress = [&progress](int percent) { progress.percent(percent); };
+        probemem::SessionEvents events;
+        events.entry = [&progress](const probemem::DirectoryEntry& e) {
+            progress.status(probemsg::recordingText(e.number));
+        };
+        events.percent = [&progress](int percent) { progress.percent(percent); };
         ProbeProtocol protocol(*link.port);
         ProfileTable table;
         probemem::TableUploadSink sink(table, dir);
-        r = probemem::upload(*link.port, protocol, sink, request, cal, sn, atmosphere, cb);
+        r = probemem::upload(protocol, sink, request, events);
     }
     for (const probemem::UploadedFile& f : r.files)
         out(entryLine(f.entry) + '\t' + QDir::toNativeSeparators(f.fileName) + '\t'
             + QString::number(f.rows) + '\n');
-    if (r.outcome != probemem::UploadOutcome::Complete)
-        fail(r.message.isEmpty() ? QStringLiteral("该设备不支持此命令！") : r.message);
-    out(r.message + '\n');
+    if (r.status != probemem::ProbeStatus::Complete)
+        fail(probemsg::message(r));
+    out(probemsg::message(r) + '\n');
     return kOk;
 }
 

@@ -1,9 +1,6 @@
 #include "cli/ProfileCommands.h"
-#include "analysis/AverageVelocity.h"
-#include "analysis/CastSplit.h"
-#include "analysis/MergedProfile.h"
 #include "cli/CliCommon.h"
-#include "document/ProcessedProfiles.h"
+#include "document/ProfileDocument.h"
 #include "text/Format.h"
 #include <cmath>
 
@@ -25,47 +22,17 @@ bool finite(const std::optional<double>& v)
     return v && std::isfinite(*v);
 }
 
-// The chart's table-bound series: one point per row with the value, sorted by depth.
-Series tableSeries(const std::vector<ProfileRow>& rows, bool temperature)
-{
-    Series s;
-    s.reserve(rows.size());
-    for (const ProfileRow& r : rows) {
-        const std::optional<double>& y = temperature ? r.temp : r.velocity;
-        if (finite(r.depth) && finite(y))
-            s.push_back({*r.depth, *y});
-    }
-    sortByX(s);
-    return s;
-}
-
-struct Merged
-{
-    Series sv, temp;
-};
-
-// The merged profile as the chart holds it: built from a raw cast, or a
+// The merged profile as the window holds it: built from a raw cast, or a
 // stored merged profile's own rows.
-Merged mergedProfile(const LoadedProfile& p, const QString& path)
+void mergedProfile(ProfileDocument& doc, const QString& path)
 {
-    Merged m;
-    if (p.kind() == kKindMerged) {
-        m.sv = tableSeries(p.rows, false);
-        m.temp = tableSeries(p.rows, true);
-        return m;
-    }
-    if (p.kind() == kKindAverage)
+    if (doc.kind() == kKindAverage)
         fail(path + ": an average profile holds no merged profile");
-    std::vector<ProfileSample> samples;
-    samples.reserve(p.rows.size());
-    const double empty = std::nan("");
-    for (const ProfileRow& r : p.rows)
-        samples.push_back({r.depth.value_or(empty), r.velocity.value_or(empty), r.temp.value_or(empty)});
-    CastParts parts = splitCast(samples);
-    parts.usedRows = tableSeries(p.rows, false).size();
-    if (!buildMergedProfile(parts, &m.sv, &m.temp))
-        fail(path + ": " + QStringLiteral("数据量不够，不能绘制声速曲线！"));
-    return m;
+    doc.draw();
+    if (doc.kind() == kKindMerged)
+        return;
+    if (const Status built = doc.buildMergedProfile(); !built)
+        fail(path + ": " + built.message());
 }
 
 QString outputOption(const QCommandLineParser& parser)
@@ -87,25 +54,25 @@ int runInfo(const QStringList& args)
     if (!parseArgs(parser, {"info", "FILE.db", "Describe a profile file."}, args, 1))
         return kOk;
     const QString path = parser.positionalArguments().front();
-    const LoadedProfile p = loadProfile(path);
-    const ProfileRow& first = p.rows.front();
+    ProfileDocument doc;
+    loadProfile(doc, path);
     double lo = 0, hi = 0;
     bool any = false;
-    for (const ProfileRow& r : p.rows) {
-        if (!finite(r.depth))
+    for (int i = 0; i < doc.rowCount(); ++i) {
+        const std::optional<double>& depth = doc.row(i).depth;
+        if (!finite(depth))
             continue;
-        lo = any ? std::min(lo, *r.depth) : *r.depth;
-        hi = any ? std::max(hi, *r.depth) : *r.depth;
+        lo = any ? std::min(lo, *depth) : *depth;
+        hi = any ? std::max(hi, *depth) : *depth;
         any = true;
     }
-    const QString date = first.dt && first.dt->isValid()
-        ? fmt::formatDateTime("yyyy-mm-dd hh:nn:ss", *first.dt) : QString();
+    const QString date = doc.date().isValid() ? fmt::formatDateTime("yyyy-mm-dd hh:nn:ss", doc.date()) : QString();
     const QString range = any
         ? fmt::formatFloat("0.00", lo) + " .. " + fmt::formatFloat("0.00", hi) : QString();
     out(QStringLiteral("kind: %1\ndescription: %2\ndate: %3\nrows: %4\ndepth: %5\nformat: %6\n")
-            .arg(kindName(p.kind()), first.discrip.value_or(QString()), date)
-            .arg(p.rows.size())
-            .arg(range, p.legacy ? "old Paradox" : "current"));
+            .arg(kindName(doc.kind()), doc.description(), date)
+            .arg(doc.rowCount())
+            .arg(range, doc.isLegacy() ? "old Paradox" : "current"));
     return kOk;
 }
 
@@ -119,14 +86,13 @@ int runMerge(const QStringList& args)
         return kOk;
     const QString path = parser.positionalArguments().front();
     const QString output = outputOption(parser);
-    const LoadedProfile p = loadProfile(path);
-    if (p.kind() == kKindMerged)
+    ProfileDocument doc;
+    loadProfile(doc, path);
+    if (doc.kind() == kKindMerged)
         fail(path + ": already a merged profile");
-    const Merged m = mergedProfile(p, path);
+    mergedProfile(doc, path);
     checkOutput(output, path, true);
-    const ProfileRow& first = p.rows.front();
-    saveProfile(output, mergedProfileRows(m.sv, m.temp, first.dt.value_or(QDateTime()),
-                                          first.discrip.value_or(QString())));
+    check(doc.saveMerged(output));
     return kOk;
 }
 
@@ -149,14 +115,13 @@ int runAverage(const QStringList& args)
             fail("--from: the start depth cannot be negative");
         from = float(v);
     }
-    const LoadedProfile p = loadProfile(path);
-    const Merged m = mergedProfile(p, path);
-    const AverageResult av = averageSoundVelocity(m.sv, from);
-    if (!av.enoughData())
-        fail(path + ": " + QStringLiteral("声速剖面数据不足！"));
+    ProfileDocument doc;
+    loadProfile(doc, path);
+    mergedProfile(doc, path);
+    if (const Result<SeriesPoint> last = doc.computeAverage(from); !last)
+        fail(path + ": " + last.message());
     checkOutput(output, path, true);
-    saveProfile(output, averageProfileRows(av.points, m.temp, int(m.sv.size()), from,
-                                           p.rows.front().dt.value_or(QDateTime())));
+    check(doc.saveAverage(output));
     return kOk;
 }
 
@@ -170,11 +135,12 @@ int runConvert(const QStringList& args)
         return kOk;
     const QString path = parser.positionalArguments().front();
     const QString output = outputOption(parser);
-    const LoadedProfile p = loadProfile(path);
-    if (!p.legacy)
+    ProfileDocument doc;
+    loadProfile(doc, path);
+    if (!doc.isLegacy())
         fail(path + ": not an old Paradox profile file");
     checkOutput(output, path, true);
-    saveProfile(output, p.rows);
+    check(doc.convertTo(output));
     return kOk;
 }
 

@@ -33,7 +33,7 @@ public:
     int inputCount() override { return m_inner.inputCount(); }
     int getByte() override;
     int read(char* buffer, int length) override;
-    bool waitForInput(int ms) override { return m_inner.waitForInput(ms); }
+    bool waitForBytes(int count, int ms) override { return m_inner.waitForBytes(count, ms); }
     MsClock& clock() override { return m_inner.clock(); }
     QString deviceName() const override { return m_inner.deviceName(); }
 

@@ -25,3 +25,6 @@ const char* profileFieldName(ProfileField f);   // "fnDT", "fnDepth", ...
 // Kind codes of the first row's fnStatus (low 8 bits).
 constexpr int kKindAverage = 64;
 constexpr int kKindMerged = 128;
+
+// fnDiscrip of a sample the probe took with its battery low (status bit 0).
+inline const QString kLowBatteryText = QStringLiteral("低电");

@@ -15,23 +15,22 @@ bool hasAllValues(const ProfileRow& r)
     return usable(r.depth) && usable(r.velocity) && usable(r.temp);
 }
 
-// Numbers are plain ASCII, so their lines need no code-page conversion.
-void appendAscii(QByteArray& out, const QString& text)
-{
-    out += text.toLatin1();
-}
-
 QByteArray titleLine(const std::vector<ProfileRow>& rows)
 {
     const ProfileRow first = rows.empty() ? ProfileRow{} : rows.front();
     return toGbk(profileTitle(first.discrip, first.dt) + '\n');
 }
 
-void appendCsvLine(QByteArray& out, const QString& format, double depth, double velocity,
-                   double temp)
+// Numbers are plain ASCII, so their lines need no code-page conversion.
+void appendCsvLine(QByteArray& out, const fmt::FloatFormat& format, double depth,
+                   double velocity, double temp)
 {
-    appendAscii(out, fmt::formatFloat(format, depth) + ',' + fmt::formatFloat(format, velocity)
-                         + ',' + fmt::formatFloat(format, temp) + '\n');
+    format.appendLatin1(out, depth);
+    out += ',';
+    format.appendLatin1(out, velocity);
+    out += ',';
+    format.appendLatin1(out, temp);
+    out += '\n';
 }
 
 }  // namespace
@@ -49,9 +48,10 @@ QByteArray exportCommaCsv(const std::vector<ProfileRow>& rows, const QString& ou
     QByteArray out = titleLine(rows);
     out += "Depth,Sound Velocity,Temperature\n";
     out.reserve(out.size() + qsizetype(rows.size()) * 24);
+    const fmt::FloatFormat format(outputFormat);
     for (const ProfileRow& r : rows)
         if (hasAllValues(r))
-            appendCsvLine(out, outputFormat, *r.depth, *r.velocity, *r.temp);
+            appendCsvLine(out, format, *r.depth, *r.velocity, *r.temp);
     return out;
 }
 
@@ -59,12 +59,16 @@ QByteArray exportHypackVel(const std::vector<ProfileRow>& rows)
 {
     QByteArray out = "FTP NEW\n";
     out.reserve(out.size() + qsizetype(rows.size()) * 14);
-    const QString depthFormat = QStringLiteral("000.0");
-    const QString velocityFormat = QStringLiteral("0000.0");
-    for (const ProfileRow& r : rows)
-        if (usable(r.depth) && usable(r.velocity))
-            appendAscii(out, fmt::formatFloat(depthFormat, *r.depth) + ' '
-                                 + fmt::formatFloat(velocityFormat, *r.velocity) + '\n');
+    const fmt::FloatFormat depthFormat(QStringLiteral("000.0"));
+    const fmt::FloatFormat velocityFormat(QStringLiteral("0000.0"));
+    for (const ProfileRow& r : rows) {
+        if (usable(r.depth) && usable(r.velocity)) {
+            depthFormat.appendLatin1(out, *r.depth);
+            out += ' ';
+            velocityFormat.appendLatin1(out, *r.velocity);
+            out += '\n';
+        }
+    }
     return out;
 }
 
@@ -73,6 +77,7 @@ QByteArray exportAverageCsv(const std::vector<ProfileRow>& rows, const QString& 
 {
     QByteArray out = titleLine(rows);
     out += toGbk(QStringLiteral("深度,平均声速,温度\n"));
+    const fmt::FloatFormat format(outputFormat);
     float last = 0.0f;
     for (const ProfileRow& r : rows) {
         if (!hasAllValues(r))
@@ -80,7 +85,7 @@ QByteArray exportAverageCsv(const std::vector<ProfileRow>& rows, const QString& 
         // Against the last velocity written, held as a 32-bit float.
         if (std::fabs(*r.velocity - double(last)) >= double(interval)) {
             last = float(*r.velocity);
-            appendCsvLine(out, outputFormat, *r.depth, double(last), *r.temp);
+            appendCsvLine(out, format, *r.depth, double(last), *r.temp);
         }
     }
     return out;

@@ -30,7 +30,8 @@ struct FrameResult
 // The receiver of the live frame stream. Once locked it reads blocks of 10
 // bytes that start after a sync byte: frame bytes 1..8, the checksum, and the
 // next frame's sync byte, which is counted in the sum. Its state lives as long
-// as the application: a new power-on starts where the last run left off.
+// as the application: a new power-on starts where the last run left off, except
+// for the spike filter, which starts afresh.
 class FrameReceiver
 {
 public:
@@ -55,8 +56,15 @@ public:
     // The range check and spike rejection on a velocity in m/s.
     float acceptVelocity(float v);
 
-    // Power-on: the atmosphere is taken again from the next in-air frames.
-    void startPowerOn() { m_svSeen = false; }
+    // Power-on: the atmosphere is taken again from the next in-air frames, and
+    // the spike filter starts afresh: the last cast's velocity (often taken at
+    // depth) is no reference for the water at the surface of the next one.
+    void startPowerOn()
+    {
+        m_svSeen = false;
+        m_svReference = 0.0f;
+        m_svRejectCount = 0;
+    }
 
     bool frameLocked() const { return m_frameLocked; }
     bool depthValid() const { return m_depthValid; }

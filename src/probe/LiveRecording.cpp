@@ -1,7 +1,39 @@
 #include "probe/LiveRecording.h"
 #include "text/Format.h"
 #include "probe/MsClock.h"
+#include <algorithm>
 #include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kGridOrigin = -1.0;   // levels -1 + k * step
+constexpr double kLevelReach = 0.04;   // a level counts as reached this far before it
+
+// The mark after a fixed-depth sample at `depth`, computed from the level's
+// number rather than by walking the grid: a walk never ends once mark + step
+// rounds back to mark (a float above 2.1e6 m with 0.1 m steps).
+float levelReached(double depth, double mark, double step)
+{
+    const double k = (depth - kGridOrigin) / step;
+    double level;
+    if (depth > mark) {
+        // Going down: the deepest level the depth has come within 0.04 m of,
+        // at least the one after the mark.
+        level = kGridOrigin + std::floor(k + kLevelReach / step) * step;
+        level = std::max(level, mark + step);
+    } else {
+        // Going up: the shallowest such level, at least the one above the mark.
+        level = kGridOrigin + std::ceil(k - kLevelReach / step) * step;
+        level = std::min(level, mark - step);
+    }
+    // The mark is a float: an absurd depth (a calibration gone wrong) pins it
+    // at the float's limit instead of overflowing.
+    constexpr double kMax = std::numeric_limits<float>::max();
+    return static_cast<float>(std::isnan(level) ? mark : std::clamp(level, -kMax, kMax));
+}
+
+}  // namespace
 
 void LiveRecording::startFixedDepth(float distanceStep)
 {
@@ -26,19 +58,13 @@ bool LiveRecording::shouldAppend(bool recordingOn, float lastSv, float lastDepth
         return true;
     case RecordMode::FixedDepth: {
         // A sample once the depth comes within 0.04 m of the next level above
-        // or below; the level reached becomes the mark.
-        if (!(std::fabs(double(lastDepth) - double(m_depthMark)) + 0.04 > double(m_distanceStep)))
+        // or below the mark.
+        const double step = m_distanceStep, depth = lastDepth, mark = m_depthMark;
+        if (!(std::fabs(depth - mark) + kLevelReach > step))
             return false;
-        if (!(m_distanceStep > 0.0f))
+        if (!(step > 0.0))
             return true;   // no grid to walk
-        if (lastDepth > m_depthMark) {
-            while (lastDepth > m_depthMark)
-                m_depthMark = m_depthMark + m_distanceStep;
-        } else {
-            do
-                m_depthMark = m_depthMark - m_distanceStep;
-            while (lastDepth < m_depthMark);
-        }
+        m_depthMark = levelReached(depth, mark, step);
         return true;
     }
     case RecordMode::FixedTime: {

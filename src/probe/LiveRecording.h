@@ -10,15 +10,20 @@ class MsClock;
 enum class RecordMode { Whole = 0, FixedDepth = 1, FixedTime = 2 };
 
 // Which live frames become sample rows. The window sets the mode and the step
-// at power-on; the fixed-time deadline is a 32-bit millisecond reading that
-// wraps like the clock it is compared with.
+// at power-on; the fixed-depth mark is a 32-bit float and the fixed-time
+// deadline a 32-bit millisecond reading, as the window keeps them.
 class LiveRecording
 {
 public:
     void setMode(RecordMode mode) { m_mode = mode; }
     RecordMode mode() const { return m_mode; }
 
-    // Power-on in the fixed-depth mode: levels -1 + k * step.
+    // Power-on in the fixed-depth mode: levels -1 + k * step. The first
+    // eligible frame is recorded whenever it lies more than step - 0.04 from -1
+    // and sets the mark to the first level at or deeper than it; then a sample
+    // is taken once the depth comes within 0.04 m of the next level above or
+    // below the mark, and the level reached becomes the mark: one sample per
+    // layer, whatever the depth travelled between two frames.
     void startFixedDepth(float distanceStep);
     // Power-on in the fixed-time mode: the first eligible frame is recorded.
     void startFixedTime(uint32_t timeStepMs, uint32_t now);

@@ -2,11 +2,15 @@
 #include "probe/QtSerialPortBackend.h"
 #include "probe/SimulatedProbe.h"
 
-std::unique_ptr<SerialPort> createPort(int portNo, const QString& deviceOverride, bool simulateAll, MsClock& clock)
+std::unique_ptr<SerialPort> createPort(int portNo, const QString& deviceOverride, bool simulateAll, MsClock& clock,
+                                       int simulatorFrameRate)
 {
     const QString device = deviceForPort(portNo, deviceOverride);
-    if (simulateAll || device == QLatin1String("simulator"))
-        return std::make_unique<SimulatedProbe>(clock);
+    if (simulateAll || device == QLatin1String("simulator")) {
+        auto probe = std::make_unique<SimulatedProbe>(clock);
+        probe->setFrameRate(simulatorFrameRate);
+        return probe;
+    }
     return std::make_unique<QtSerialPortBackend>(device, clock);
 }
 

@@ -6,8 +6,10 @@
 class MsClock;
 
 // The port for a port number: the simulator when the device is "simulator" or
-// every port is simulated (--simulate), else the real device. Not yet opened.
-std::unique_ptr<SerialPort> createPort(int portNo, const QString& deviceOverride, bool simulateAll, MsClock& clock);
+// every port is simulated (--simulate), streaming `simulatorFrameRate` live
+// frames a second, else the real device. Not yet opened.
+std::unique_ptr<SerialPort> createPort(int portNo, const QString& deviceOverride, bool simulateAll, MsClock& clock,
+                                       int simulatorFrameRate = 10);
 
 enum class PortOpenResult { Ok, OpenFailed, BaudFailed };
 

@@ -1,9 +1,8 @@
 #include "probe/ProbeClock.h"
-#include "text/Format.h"
-#include "model/Calibration.h"
+#include "probe/Log.h"
 #include "probe/ProbeProtocol.h"
 #include "probe/SerialPort.h"
-#include <algorithm>
+#include "text/Format.h"
 #include <cmath>
 
 namespace probemem {
@@ -11,63 +10,40 @@ namespace probemem {
 namespace {
 
 constexpr uint8_t kSync = 0xAA;
-const QString kWriteError = QStringLiteral("写入错误或该设备不支持此命令！");
-
-// Reads up to `n` bytes within the reply limit; how many arrived.
-int readReply(SerialPort& port, ProbeProtocol& protocol, uint8_t* buf, int n)
-{
-    protocol.waitForBytes(n, kReplyTimeoutMs);
-    const int avail = std::min(n, port.inputCount());
-    return avail > 0 ? port.read(reinterpret_cast<char*>(buf), avail) : 0;
-}
-
-QString calibrationMessage(ProbeProtocol::CalibrationResult r)
-{
-    return r == ProbeProtocol::CalibrationResult::NoAnswer ? kNoAnswer : kBadCalibration;
-}
 
 double slope(const Calibration& cal) { return double(cal.pa2) * 20000.0 + double(cal.pa1); }
 
 }  // namespace
 
-ClockReadResult readClock(SerialPort& port, ProbeProtocol& protocol, const QDateTime& now)
+ClockReadResult readClock(ProbeProtocol& protocol, const QDateTime& now)
 {
     ClockReadResult r;
-    port.setPower(1);
+    ProbePower power(protocol.port());
     if (!protocol.sendCommand(cmd::ReadClock)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
+        r.status = finished("clock read", ProbeStatus::NoAnswer);
         return r;
     }
-    const QString computer = fmt::formatDateTime(QStringLiteral("yy-mm-dd hh:mm:ss"), now);
-    const int year2 = computer.left(2).toInt();
+    r.computerTime = fmt::formatDateTime(QStringLiteral("yy-mm-dd hh:mm:ss"), now);
+    const int year2 = r.computerTime.left(2).toInt();
 
     Frame f{};
-    const int got = readReply(port, protocol, f.data(), 10);
-    port.setPower(0);
+    const int got = readReply(protocol, f.data(), 10);
     if (got == 0) {
-        r.message = kNoAnswer;
-        return r;
+        r.status = finished("clock read", ProbeStatus::NoAnswer);
+    } else if (got < 10) {
+        r.status = finished("clock read", ProbeStatus::NotSupported);
+    } else if (!replyChecksumOk(f.data())) {
+        r.status = finished("clock read", ProbeStatus::ChecksumError);
+    } else if (f[1] > 0x40 || f[2] > 0x12 || (f[1] == 0 && f[2] == 0)) {
+        r.status = finished("clock read", ProbeStatus::NotSupported);
+    } else {
+        // Some probes keep only the year's last digit: the tens come from the computer.
+        if (f[1] < 0x10)
+            f[1] = static_cast<uint8_t>(f[1] + (year2 / 10) * 16);
+        r.probeTime = hex2(f[1]) + '-' + hex2(f[2]) + '-' + hex2(f[4]) + ' ' + hex2(f[5]) + ':'
+                      + hex2(f[6]) + ':' + hex2(f[7]);
+        r.status = finished("clock read", ProbeStatus::Complete);
     }
-    if (got < 10) {
-        r.message = kNotSupported;
-        return r;
-    }
-    if (!replyChecksumOk(f.data())) {
-        r.message = QStringLiteral("接收数据校验和错误！");
-        return r;
-    }
-    if (f[1] > 0x40 || f[2] > 0x12 || (f[1] == 0 && f[2] == 0)) {
-        r.message = kNotSupported;
-        return r;
-    }
-    // Some probes keep only the year's last digit: the tens come from the computer.
-    if (f[1] < 0x10)
-        f[1] = static_cast<uint8_t>(f[1] + (year2 / 10) * 16);
-    r.probeTime = hex2(f[1]) + '-' + hex2(f[2]) + '-' + hex2(f[4]) + ' ' + hex2(f[5]) + ':'
-                  + hex2(f[6]) + ':' + hex2(f[7]);
-    r.ok = true;
-    r.message = QStringLiteral("计算机时间为：") + computer + QStringLiteral("\n声速仪时间为：") + r.probeTime;
     return r;
 }
 
@@ -104,15 +80,11 @@ bool clockReplyMatches(Frame reply, const Frame& e)
     return reply == e;
 }
 
-ClockSetResult setClock(SerialPort& port, ProbeProtocol& protocol, const QDateTime& now)
+ProbeStatus setClock(ProbeProtocol& protocol, const QDateTime& now)
 {
-    ClockSetResult r;
-    port.setPower(1);
-    if (!protocol.sendCommand(cmd::SetClock)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
-        return r;
-    }
+    ProbePower power(protocol.port());
+    if (!protocol.sendCommand(cmd::SetClock))
+        return finished("clock setting", ProbeStatus::NoAnswer);
     const Frame e = expectedClockFrame(clockDigits(now));
     bool error = false;
     bool heard = false;
@@ -122,20 +94,11 @@ ClockSetResult setClock(SerialPort& port, ProbeProtocol& protocol, const QDateTi
         error = (echo & 0xFF) != e[i];
     }
     Frame reply{};
-    const int got = readReply(port, protocol, reply.data(), 10);
-    port.setPower(0);
-    if (!heard && got == 0) {
-        r.message = kNoAnswer;
-        return r;
-    }
-    if (got != 10) {
-        error = true;
-    } else {
-        error = error || !clockReplyMatches(reply, e);
-    }
-    r.ok = !error;
-    r.message = error ? kWriteError : kWriteOk;
-    return r;
+    const int got = readReply(protocol, reply.data(), 10);
+    if (!heard && got == 0)
+        return finished("clock setting", ProbeStatus::NoAnswer);
+    error = error || got != 10 || !clockReplyMatches(reply, e);
+    return finished("clock setting", error ? ProbeStatus::WriteError : ProbeStatus::Complete);
 }
 
 float intervalMetres(const Calibration& cal, float density, int count)
@@ -156,91 +119,76 @@ QString intervalChoiceText(int position)
     return fmt::formatFloat(QStringLiteral("0.0"), position * 0.1);
 }
 
-IntervalReadResult readInterval(SerialPort& port, ProbeProtocol& protocol, Calibration& cal,
-                                QString& sn, float density)
+IntervalReadResult readInterval(ProbeProtocol& protocol, float density, const SessionEvents& events)
 {
     IntervalReadResult r;
-    port.setPower(1);
-    const auto c = protocol.readCalibration(&cal, &sn);
-    if (c != ProbeProtocol::CalibrationResult::Ok) {
-        port.setPower(0);
-        r.message = calibrationMessage(c);
+    ProbePower power(protocol.port());
+    r.status = calibrate(protocol, &r.calibration, events);
+    if (r.status != ProbeStatus::Complete) {
+        r.status = finished("interval read", r.status);
         return r;
     }
-    r.calibrated = true;
     if (!protocol.sendCommand(cmd::ReadInterval)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
+        r.status = finished("interval read", ProbeStatus::NoAnswer);
         return r;
     }
     uint8_t b[2] = {};
-    const int got = readReply(port, protocol, b, 2);
-    port.setPower(0);
+    const int got = readReply(protocol, b, 2);
     if (got == 0) {
-        r.message = kNoAnswer;
-        return r;
+        r.status = finished("interval read", ProbeStatus::NoAnswer);
+    } else if (got < 2 || b[0] == kSync) {
+        r.status = finished("interval read", ProbeStatus::NotSupported);
+    } else {
+        r.count = b[0] * 256 + b[1];
+        r.metres = intervalMetres(r.calibration->cal, density, r.count);
+        r.status = finished("interval read", ProbeStatus::Complete);
     }
-    if (got < 2 || b[0] == kSync) {
-        r.message = kNotSupported;
-        return r;
-    }
-    r.count = b[0] * 256 + b[1];
-    r.text = fmt::formatFloat(QStringLiteral("0.0"), intervalMetres(cal, density, r.count));
-    r.ok = true;
     return r;
 }
 
-IntervalSetResult setInterval(SerialPort& port, ProbeProtocol& protocol, Calibration& cal,
-                              QString& sn, float density, const QString& readText,
-                              const QString& setText)
+IntervalSetResult setInterval(ProbeProtocol& protocol, float density, const QString& readText,
+                              const QString& setText, const SessionEvents& events)
 {
     IntervalSetResult r;
     if (!readText.isEmpty() && readText == setText) {
-        r.message = kIntervalSame;
+        r.status = finished("interval setting", ProbeStatus::SameInterval);
         return r;
     }
-    // The text is checked before the probe is switched on, so a bad one never leaves it on.
+    // The text is checked before the probe is switched on, so a bad one never powers it.
     double metres = 0.0;
     if (setText.trimmed().isEmpty()) {
-        r.message = kIntervalMissing;
+        r.status = finished("interval setting", ProbeStatus::NoInterval);
         return r;
     }
     if (!fmt::parseFloat(setText, &metres)) {
-        r.message = kIntervalInvalid;
+        r.status = finished("interval setting", ProbeStatus::InvalidInterval);
         return r;
     }
-    r.sent = true;
-    port.setPower(1);
-    const auto c = protocol.readCalibration(&cal, &sn);
-    if (c != ProbeProtocol::CalibrationResult::Ok) {
-        port.setPower(0);
-        r.message = calibrationMessage(c);
+    ProbePower power(protocol.port());
+    r.status = calibrate(protocol, &r.calibration, events);
+    if (r.status != ProbeStatus::Complete) {
+        r.status = finished("interval setting", r.status);
         return r;
     }
-    r.calibrated = true;
-    const auto count = intervalCount(cal, density, static_cast<float>(metres));
+    const auto count = intervalCount(r.calibration->cal, density, static_cast<float>(metres));
     if (!count) {
-        port.setPower(0);
-        r.message = kIntervalInvalid;
+        r.status = finished("interval setting", ProbeStatus::InvalidInterval);
         return r;
     }
     if (!protocol.sendCommand(cmd::SetInterval)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
+        r.status = finished("interval setting", ProbeStatus::NoAnswer);
         return r;
     }
     const int hi = protocol.sendDataByte(static_cast<uint8_t>(*count >> 8));
     const int lo = protocol.sendDataByte(static_cast<uint8_t>(*count & 0xFF));
     uint8_t b[2] = {};
-    const int got = readReply(port, protocol, b, 2);
-    port.setPower(0);
+    const int got = readReply(protocol, b, 2);
     if (hi < 0 && lo < 0 && got == 0) {
-        r.message = kNoAnswer;
+        r.status = finished("interval setting", ProbeStatus::NoAnswer);
         return r;
     }
     const int echo = (hi & 0xFF) * 256 + (lo & 0xFF);
-    r.ok = echo == *count;
-    r.message = r.ok ? kWriteOk : kNotSupported;
+    r.status = finished("interval setting", echo == *count ? ProbeStatus::Complete : ProbeStatus::NotSupported);
     return r;
 }
 

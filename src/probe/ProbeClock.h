@@ -1,24 +1,23 @@
 #pragma once
-#include "probe/ProbeMemory.h"
+#include "probe/ProbeSession.h"
 #include <QDateTime>
 #include <QString>
-
-struct Calibration;
+#include <optional>
 
 // The probe's clock (commands C, D) and recording interval (E, F).
 namespace probemem {
 
-inline const QString kWriteOk = QStringLiteral("写入正确！");
-
 struct ClockReadResult
 {
-    bool ok = false;
-    QString probeTime;   // "yy-mm-dd hh:mm:ss" as the probe keeps it
-    QString message;
+    // Complete; ChecksumError; NotSupported for a short reply or a year or
+    // month out of range; NoAnswer.
+    ProbeStatus status = ProbeStatus::NoAnswer;
+    QString computerTime;   // "yy-mm-dd hh:mm:ss", the computer's time it was compared with
+    QString probeTime;      // "yy-mm-dd hh:mm:ss" as the probe keeps it
 };
 
 // `now` is the computer's time; its two-digit year completes a probe year below 0x10.
-ClockReadResult readClock(SerialPort& port, ProbeProtocol& protocol, const QDateTime& now);
+ClockReadResult readClock(ProbeProtocol& protocol, const QDateTime& now);
 
 // The 14 digits the probe's clock is set from: "yymm", the day of the week
 // "00" (Sunday) .. "06" (Saturday), "ddhhmmss".
@@ -29,12 +28,8 @@ Frame expectedClockFrame(const QString& digits);
 // (a probe that keeps one year digit) is completed from the expected one.
 bool clockReplyMatches(Frame reply, const Frame& expected);
 
-struct ClockSetResult
-{
-    bool ok = false;
-    QString message;
-};
-ClockSetResult setClock(SerialPort& port, ProbeProtocol& protocol, const QDateTime& now);
+// Sets the probe's clock to `now`: Complete, WriteError or NoAnswer.
+ProbeStatus setClock(ProbeProtocol& protocol, const QDateTime& now);
 
 // Interval conversions, 32-bit floats: the slope is that of the pressure
 // polynomial at a count of 10000.
@@ -46,30 +41,25 @@ QString intervalChoiceText(int position);
 
 struct IntervalReadResult
 {
-    bool ok = false;
-    QString text;      // edReadIntv: metres, "0.0"
+    // Complete; NotSupported; NoAnswer; BadCalibration.
+    ProbeStatus status = ProbeStatus::NoAnswer;
+    std::optional<CalibrationRead> calibration;   // read first: the conversion needs the probe's own
     int count = 0;
-    bool calibrated = false;   // the calibration was read: "设备号：" + SN is shown
-    QString message;   // empty on success: the window only fills the edit
+    float metres = 0.0f;
 };
-// Reads the calibration into `cal`, `sn` first (the conversion needs the probe's own).
-IntervalReadResult readInterval(SerialPort& port, ProbeProtocol& protocol,
-                                Calibration& cal, QString& sn, float density);
+IntervalReadResult readInterval(ProbeProtocol& protocol, float density, const SessionEvents& events = {});
 
 struct IntervalSetResult
 {
-    bool ok = false;
-    bool sent = false;   // the probe was asked at all
-    bool calibrated = false;
-    QString message;
+    // Complete; NotSupported when the echo differs; NoAnswer; BadCalibration;
+    // SameInterval, NoInterval, InvalidInterval (the first two, and a text
+    // that is no number, without switching the probe on).
+    ProbeStatus status = ProbeStatus::NoAnswer;
+    std::optional<CalibrationRead> calibration;
 };
-// `readText`, `setText`: the texts of edReadIntv and edSetIntv.
-IntervalSetResult setInterval(SerialPort& port, ProbeProtocol& protocol, Calibration& cal,
-                              QString& sn, float density, const QString& readText,
-                              const QString& setText);
-
-inline const QString kIntervalSame = QStringLiteral("当前参数与要设置参数相同，不必重置！");
-inline const QString kIntervalMissing = QStringLiteral("请先选择要设置的记录间距！");
-inline const QString kIntervalInvalid = QStringLiteral("记录间距数值错误！");
+// `readText`, `setText`: the interval read last and the one chosen, as the
+// page shows them ("0.0"; empty when none).
+IntervalSetResult setInterval(ProbeProtocol& protocol, float density, const QString& readText,
+                              const QString& setText, const SessionEvents& events = {});
 
 }  // namespace probemem

@@ -1,5 +1,5 @@
 #include "probe/ProbeMemory.h"
-#include "text/Format.h"
+#include "probe/Log.h"
 #include "probe/MsClock.h"
 #include "probe/ProbeProtocol.h"
 #include "probe/SerialPort.h"
@@ -15,54 +15,24 @@ int elapsed(MsClock& clk, uint32_t start) { return static_cast<int>(clk.now() - 
 
 }  // namespace
 
-QString hex2(uint8_t b)
+ProbeStatus clearMemory(ProbeProtocol& protocol, const SessionEvents& events)
 {
-    return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-}
-
-QString recordingTimeText(const uint8_t* t)
-{
-    return hex2(t[0]) + '-' + hex2(t[1]) + '-' + hex2(t[2]) + ' ' + hex2(t[3]) + ':' + hex2(t[4]);
-}
-
-std::optional<Frame> readFrame(SerialPort& port, ProbeProtocol& protocol, int timeoutMs)
-{
-    if (!protocol.waitForBytes(10, timeoutMs))
-        return std::nullopt;
-    Frame f{};
-    if (port.read(reinterpret_cast<char*>(f.data()), 10) != 10)
-        return std::nullopt;
-    return f;
-}
-
-QString clearQuestion(int fileCount)
-{
-    if (fileCount > 0)
-        return QStringLiteral("删除声速仪中的全部 %1 个文件？删除后无法恢复。").arg(fileCount);
-    return QStringLiteral("删除声速仪中的全部文件？删除后无法恢复。");
-}
-
-ClearResult clearMemory(SerialPort& port, ProbeProtocol& protocol,
-                        const std::function<void(int)>& progress)
-{
-    ClearResult r;
-    port.setPower(1);
-    if (!protocol.sendCommand(cmd::ClearMemory)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
-        return r;
-    }
+    SerialPort& port = protocol.port();
+    ProbePower power(port);
+    if (!protocol.sendCommand(cmd::ClearMemory))
+        return finished("clear", ProbeStatus::NoAnswer);
     MsClock& clk = port.clock();
     auto show = [&](int p) {
-        if (progress)
-            progress(p);
+        if (events.percent)
+            events.percent(p);
     };
+    if (events.started)
+        events.started();
     show(0);
 
     if (!protocol.waitForBytes(1, kReplyTimeoutMs)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
-        return r;
+        qCDebug(lcProbe) << "no erase time within" << kReplyTimeoutMs << "ms";
+        return finished("clear", ProbeStatus::NoAnswer);
     }
     const int n = port.getByte() & 0xFF;
     const uint32_t t = clk.now();
@@ -72,6 +42,7 @@ ClearResult clearMemory(SerialPort& port, ProbeProtocol& protocol,
         // there is no erase phase, so the bar is shown full at once.
         const int k = n / 32;
         const int total = k * 4500;
+        qCDebug(lcProbe) << "erasing for" << total << "ms";
         int shown = 0;
         while (elapsed(clk, t) < total) {
             const int p = std::min(100, elapsed(clk, t) / (k * 45));
@@ -91,17 +62,13 @@ ClearResult clearMemory(SerialPort& port, ProbeProtocol& protocol,
             break;
         done = (port.getByte() & 0xFF) == kSync;
     }
-    port.setPower(0);
+    if (!done)
+        qCDebug(lcProbe) << "no closing byte within" << kClearEndTimeoutMs << "ms";
 
     // An unknown command is only that: no claim about the files follows it.
     if (unknown)
-        r.message = kNotSupported;
-    else if (done)
-        r.message = QStringLiteral("文件已经删除！");
-    else
-        r.message = QStringLiteral("文件删除时出错！");
-    r.cleared = done && !unknown;
-    return r;
+        return finished("clear", ProbeStatus::NotSupported);
+    return finished("clear", done ? ProbeStatus::Complete : ProbeStatus::AbnormalEnd);
 }
 
 bool isEndFrame(const Frame& f) { return f[1] == 0xFF && f[2] == 0xFF; }
@@ -122,65 +89,46 @@ std::optional<MemoryFigures> memoryFigures(const Frame& e)
     return MemoryFigures{size, double(size - used + 64) / size * 100.0};
 }
 
-ListingResult listRecordings(SerialPort& port, ProbeProtocol& protocol,
-                             const std::function<void(const DirectoryEntry&)>& onEntry)
+ListingResult listRecordings(ProbeProtocol& protocol, const SessionEvents& events)
 {
     ListingResult r;
-    port.setPower(1);
+    ProbePower power(protocol.port());
     if (!protocol.sendCommand(cmd::ListRecordings)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
+        r.status = finished("listing", ProbeStatus::NoAnswer);
         return r;
     }
-    r.outcome = ListOutcome::Abnormal;
-    std::optional<Frame> end;
-    while (const auto f = readFrame(port, protocol, kFrameTimeoutMs)) {
+    if (events.started)
+        events.started();
+    r.status = ProbeStatus::AbnormalEnd;
+    while (const auto f = readFrame(protocol, kFrameTimeoutMs)) {
         if (!replyChecksumOk(f->data())) {
-            r.outcome = ListOutcome::ChecksumError;
+            r.status = ProbeStatus::ChecksumError;
             break;
         }
         if (isEndFrame(*f)) {
-            r.outcome = ListOutcome::Complete;
-            end = f;
+            r.status = ProbeStatus::Complete;
+            // A memory size of 0 or less would divide by zero: MemorySize is
+            // kept and no free-memory figure is claimed.
+            r.memory = memoryFigures(*f);
             break;
         }
         // Numbers are 0..31 and each names one recording: a number seen before
         // means the probe went back to its live stream (a probe without G).
         const auto entry = directoryEntry(*f);
         if (!entry || std::any_of(r.entries.begin(), r.entries.end(),
-                                  [&](const DirectoryEntry& e) { return e.number == entry->number; }))
+                                  [&](const DirectoryEntry& e) { return e.number == entry->number; })) {
+            qCDebug(lcProbe) << "listing: invalid or repeated entry" << f->at(1);
             break;
-        r.entries.push_back(*entry);
-        if (onEntry)
-            onEntry(*entry);
-    }
-    port.setPower(0);
-
-    const int count = static_cast<int>(r.entries.size());
-    if (r.outcome == ListOutcome::Abnormal && count == 0) {
-        r.message = kNotSupported;
-        return r;
-    }
-    r.message = QStringLiteral("共有 %1 个文件").arg(count);
-    switch (r.outcome) {
-    case ListOutcome::Abnormal:
-        r.message += QStringLiteral("（非正常结束）");
-        break;
-    case ListOutcome::ChecksumError:
-        r.message += QStringLiteral("（校验和错误）;");
-        break;
-    case ListOutcome::Complete:
-        // A memory size of 0 or less would divide by zero: MemorySize is kept
-        // and no free-memory figure is claimed.
-        if (const auto m = memoryFigures(*end)) {
-            r.memorySize = m->memorySize;
-            r.freePercent = m->freePercent;
-            r.message += QStringLiteral("剩余内存：") + fmt::formatFloat(QStringLiteral("0.0"), m->freePercent) + '%';
         }
-        break;
-    case ListOutcome::NoAnswer:
-        break;
+        r.entries.push_back(*entry);
+        if (events.entry)
+            events.entry(*entry);
     }
+    // Nothing listed and no end: the probe does not know the command.
+    if (r.status == ProbeStatus::AbnormalEnd && r.entries.empty())
+        r.status = ProbeStatus::NotSupported;
+    qCDebug(lcProbe) << "listing:" << r.entries.size() << "entries";
+    r.status = finished("listing", r.status);
     return r;
 }
 

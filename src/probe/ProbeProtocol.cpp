@@ -1,5 +1,6 @@
 #include "probe/ProbeProtocol.h"
 #include "text/Format.h"
+#include "probe/Log.h"
 #include "probe/MsClock.h"
 #include "probe/SerialPort.h"
 #include <QList>
@@ -39,31 +40,24 @@ bool replyChecksumOk(const uint8_t* frame)
 
 bool ProbeProtocol::waitForBytes(int n, int timeoutMs)
 {
-    MsClock& clk = m_port.clock();
-    const uint32_t start = clk.now();
-    for (;;) {
-        if (m_port.inputCount() >= n)
-            return true;
-        if (elapsed(clk, start) >= timeoutMs)
-            return false;
-        clk.sleepMs(1);
-    }
+    return m_port.waitForBytes(n, timeoutMs);
 }
 
 bool ProbeProtocol::sendCommand(uint8_t command)
 {
     MsClock& clk = m_port.clock();
-    auto fail = [this] {
-        m_port.setPower(0);
-        return false;
-    };
+    const char letter = static_cast<char>(command);
+    qCDebug(lcProbe) << "command" << letter;
 
     // The probe streams frames as soon as it is powered: no stream, no probe.
-    if (!waitForBytes(2, 500))
-        return fail();
+    if (!waitForBytes(2, 500)) {
+        qCDebug(lcProbe).nospace() << "handshake " << letter << ": no stream within 500 ms";
+        return false;
+    }
     m_port.flush(2);
 
     for (int a = 5; a > 0; --a) {
+        const int attempt = 6 - a;
         // Frame start; the first attempt allows for the probe's start-up.
         const int window = (a / 5) * 2000 + 500;
         const uint32_t scanStart = clk.now();
@@ -80,13 +74,17 @@ bool ProbeProtocol::sendCommand(uint8_t command)
             if (b < 0)
                 m_port.waitForInput(left);
         }
-        if (!sync)
-            return fail();
+        if (!sync) {
+            qCDebug(lcProbe).nospace() << "handshake " << letter << ": attempt " << attempt << ": no frame start within " << window << " ms";
+            return false;
+        }
 
         // "$" goes into the gap after this frame, once its other 9 bytes are
         // in; later attempts have already used up two bytes each.
-        if (!waitForBytes(2 * a - 1, 20))
-            return fail();
+        if (!waitForBytes(2 * a - 1, 20)) {
+            qCDebug(lcProbe).nospace() << "handshake " << letter << ": attempt " << attempt << ": rest of the frame missing after 20 ms";
+            return false;
+        }
         sendByte(m_port, kAttention, false);
 
         const uint32_t echoStart = clk.now();
@@ -94,40 +92,52 @@ bool ProbeProtocol::sendCommand(uint8_t command)
         for (;;) {
             while (!attention && m_port.inputCount() > 0)
                 attention = m_port.getByte() == kAttention;
-            if (attention || elapsed(clk, echoStart) >= 30)
+            const int left = 30 - elapsed(clk, echoStart);
+            if (attention || left <= 0)
                 break;
-            clk.sleepMs(1);
+            m_port.waitForBytes(1, left);
         }
-        if (!attention)
+        if (!attention) {
+            qCDebug(lcProbe).nospace() << "handshake " << letter << ": attempt " << attempt << ": no \"$\" within 30 ms";
             continue;
+        }
 
         sendByte(m_port, command, true);
         // B answers with its calibration line straight away, without an echo.
-        if (command == cmd::ReadCalibration)
+        if (command == cmd::ReadCalibration) {
+            qCDebug(lcProbe).nospace() << "handshake " << letter << ": sent in attempt " << attempt;
             return true;
-        if (!waitForBytes(1, 100))
+        }
+        if (!waitForBytes(1, 100)) {
+            qCDebug(lcProbe).nospace() << "handshake " << letter << ": attempt " << attempt << ": no echo within 100 ms";
             continue;
-        if ((m_port.getByte() & 0xFF) == command)
+        }
+        const int echo = m_port.getByte() & 0xFF;
+        if (echo == command) {
+            qCDebug(lcProbe).nospace() << "handshake " << letter << ": echoed in attempt " << attempt;
             return true;
-        return fail();
+        }
+        qCDebug(lcProbe).nospace() << "handshake " << letter << ": wrong echo 0x" << Qt::hex << echo;
+        return false;
     }
-    return fail();
+    qCDebug(lcProbe).nospace() << "handshake " << letter << ": no answer in 5 attempts";
+    return false;
 }
 
 int ProbeProtocol::sendDataByte(uint8_t value)
 {
     sendByte(m_port, value, true);
-    if (!waitForBytes(1, 1000))
+    if (!waitForBytes(1, 1000)) {
+        qCDebug(lcProbe) << "no echo of parameter byte" << Qt::hex << int(value) << "within 1000 ms";
         return -1;
+    }
     return m_port.getByte();
 }
 
 ProbeProtocol::CalibrationResult ProbeProtocol::readCalibration(Calibration* cal, QString* sn)
 {
-    if (!sendCommand(cmd::ReadCalibration)) {
-        m_port.setPower(0);
+    if (!sendCommand(cmd::ReadCalibration))
         return CalibrationResult::NoAnswer;
-    }
 
     // The line is about 150 bytes, some 160 ms at 9600 baud; the time limit
     // keeps a probe that never sends its line feed from holding the window.
@@ -159,7 +169,8 @@ ProbeProtocol::CalibrationResult ProbeProtocol::readCalibration(Calibration* cal
     Calibration parsed = *cal;
     QString number;
     if (!complete || !parseCalibrationLine(QByteArray(buffer.data(), length), &parsed, &number)) {
-        m_port.setPower(0);
+        qCDebug(lcProbe) << "calibration line rejected:" << length << "characters,"
+                         << (complete ? "short or a field no number" : fits ? "no line feed within the time limit" : "longer than the buffer");
         return CalibrationResult::BadLine;
     }
     *cal = parsed;

@@ -22,27 +22,32 @@ bool replyChecksumOk(const uint8_t* frame);
 
 // The probe's command protocol on one open port: the "$" handshake that puts a
 // command letter into the gap after a frame, parameter bytes, and the
-// calibration line. Every wait is bounded and sleeps on the port's clock.
+// calibration line. Every wait is bounded: waits for bytes sleep in the port's
+// own wait until they arrive, the transmit-line holds on the port's clock.
 // Message texts are the caller's: these functions only report what happened.
+// The probe's power is the caller's too (a ProbePower guard): a failure leaves
+// it as it was, and the guard switches it off.
 class ProbeProtocol
 {
 public:
     explicit ProbeProtocol(SerialPort& port) : m_port(port) {}
 
-    // The handshake. The caller has switched the probe on. On false the probe
-    // has been switched off (the caller shows the "no answer" message).
+    SerialPort& port() const { return m_port; }
+
+    // The handshake. The caller has switched the probe on.
     bool sendCommand(uint8_t command);
 
     // Sends one parameter byte; the first byte that arrives within 1000 ms, or -1.
     int sendDataByte(uint8_t value);
 
     enum class CalibrationResult { Ok, NoAnswer, BadLine };
-    // Command B and the calibration line; on Ok the probe stays on and `cal`,
-    // `sn` hold the probe's values. On failure the probe is off and neither is
-    // touched: the whole line is parsed before anything is applied.
+    // Command B and the calibration line; on Ok `cal`, `sn` hold the probe's
+    // values. On failure neither is touched: the whole line is parsed before
+    // anything is applied.
     CalibrationResult readCalibration(Calibration* cal, QString* sn);
 
-    // Waits until `n` bytes wait on the port or `timeoutMs` pass; true when they do.
+    // Waits until `n` bytes wait on the port or `timeoutMs` pass; true when they
+    // do. Sleeps until bytes arrive (the port's own wait), never polls.
     bool waitForBytes(int n, int timeoutMs);
 
     // Limits of the calibration line: 152-byte buffer, 80 characters at least,

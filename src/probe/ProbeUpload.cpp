@@ -1,6 +1,7 @@
 #include "probe/ProbeUpload.h"
-#include "model/Calibration.h"
 #include "probe/Conversions.h"
+#include "probe/Log.h"
+#include "probe/ProbeMemory.h"
 #include "probe/ProbeProtocol.h"
 #include "probe/SerialPort.h"
 #include "text/Format.h"
@@ -10,21 +11,86 @@ namespace probemem {
 
 namespace {
 
-
 bool isMarker(const Frame& f) { return f[1] == 0 && f[2] == 0 && f[3] == 0 && f[4] == 0; }
 
 double asStored(float v) { return fmt::formatFloat(QStringLiteral("0.00"), v).toDouble(); }
 
-QString outcomeSuffix(UploadOutcome o)
+// The exchange itself, under the power guard; the files are the caller's.
+void receive(ProbeProtocol& protocol, UploadSink& sink, const UploadRequest& request,
+             const SessionEvents& events, UploadResult& r)
 {
-    switch (o) {
-    case UploadOutcome::Complete: return QStringLiteral("（传输完成）");
-    case UploadOutcome::ChecksumError: return QStringLiteral("（因校验和错误中断了传输）");
-    case UploadOutcome::DatabaseError: return QStringLiteral("（因建立数据库文件错误中断了传输）");
-    case UploadOutcome::Abnormal:
-    case UploadOutcome::NoAnswer: break;
+    ProbePower power(protocol.port());
+    r.status = calibrate(protocol, &r.calibration, events);
+    if (r.status != ProbeStatus::Complete)
+        return;
+    const Calibration& cal = r.calibration->cal;
+    if (!protocol.sendCommand(cmd::Upload)) {
+        r.status = ProbeStatus::NoAnswer;
+        return;
     }
-    return QStringLiteral("（非正常结束）");
+    if (events.started)
+        events.started();
+    if (events.percent)
+        events.percent(0);
+
+    r.status = ProbeStatus::AbnormalEnd;
+    QDateTime pendingStart;   // the start time waits for the file's first row
+    while (const auto f = readFrame(protocol, kFrameTimeoutMs)) {
+        if (!replyChecksumOk(f->data())) {
+            r.status = ProbeStatus::ChecksumError;
+            break;
+        }
+        if (isEndFrame(*f)) {
+            r.status = ProbeStatus::Complete;
+            break;
+        }
+        if (isMarker(*f)) {
+            const auto hf = readFrame(protocol, kReplyTimeoutMs);
+            if (!hf)
+                break;
+            if (!replyChecksumOk(hf->data())) {
+                r.status = ProbeStatus::ChecksumError;
+                break;
+            }
+            const auto h = recordingHeader(*hf);
+            if (!h) {
+                qCDebug(lcProbe) << "upload: invalid recording header";
+                break;
+            }
+            qCDebug(lcProbe).noquote() << "upload: recording" << h->entry.number << h->entry.time;
+            r.files.push_back({h->entry, QString(), 0});
+            if (events.entry)
+                events.entry(h->entry);
+            pendingStart = h->start;
+            if (h->surfaceCount)
+                r.atmosphere = static_cast<float>(PressureFromCount(cal, *h->surfaceCount));
+            if (!sink.beginRecording(*h, &r.files.back().fileName)) {
+                r.status = ProbeStatus::DatabaseError;
+                break;
+            }
+            if (events.recNo)
+                events.recNo(0);   // the new file holds no row yet
+            continue;
+        }
+        if (r.files.empty()) {
+            qCDebug(lcProbe) << "upload: data record before any header";
+            break;
+        }
+        auto row = uploadRow(*f, cal, r.atmosphere, request.density);
+        if (!row)
+            continue;
+        if (events.percent && request.memorySize > 0)
+            events.percent(std::clamp(static_cast<int>(double((*f)[7]) * 256.0 / request.memorySize * 100.0), 0, 100));
+        if (pendingStart.isValid()) {
+            row->dt = pendingStart;
+            pendingStart = QDateTime();
+        }
+        if (!sink.appendRow(*row)) {
+            r.status = ProbeStatus::DatabaseError;
+            break;
+        }
+        ++r.files.back().rows;
+    }
 }
 
 }  // namespace
@@ -70,99 +136,23 @@ std::optional<ProfileRow> uploadRow(const Frame& f, const Calibration& cal, floa
     row.temp = asStored(TemperatureFromCount(cal, static_cast<float>(f[5] * 256 + f[6])));
     row.status = status;
     if (status & 1)
-        row.discrip = QStringLiteral("低电");
+        row.discrip = kLowBatteryText;
     return row;
 }
 
-UploadResult upload(SerialPort& port, ProbeProtocol& protocol, UploadSink& sink,
-                    const UploadRequest& request, Calibration& cal, QString& sn,
-                    float& atmosphere, const UploadCallbacks& cb)
+UploadResult upload(ProbeProtocol& protocol, UploadSink& sink, const UploadRequest& request,
+                    const SessionEvents& events)
 {
     UploadResult r;
-    port.setPower(1);
-    const auto c = protocol.readCalibration(&cal, &sn);
-    if (c != ProbeProtocol::CalibrationResult::Ok) {
-        port.setPower(0);
-        r.message = c == ProbeProtocol::CalibrationResult::NoAnswer ? kNoAnswer : kBadCalibration;
-        return r;
-    }
-    r.calibrated = true;
-    if (cb.onCalibrated)
-        cb.onCalibrated();
-    if (!protocol.sendCommand(cmd::Upload)) {
-        port.setPower(0);
-        r.message = kNoAnswer;
-        return r;
-    }
-    if (cb.onStarted)
-        cb.onStarted();
-    if (cb.onProgress)
-        cb.onProgress(0);
-
-    r.outcome = UploadOutcome::Abnormal;
-    QDateTime pendingStart;   // the start time waits for the file's first row
-    while (const auto f = readFrame(port, protocol, kFrameTimeoutMs)) {
-        if (!replyChecksumOk(f->data())) {
-            r.outcome = UploadOutcome::ChecksumError;
-            break;
-        }
-        if (isEndFrame(*f)) {
-            r.outcome = UploadOutcome::Complete;
-            break;
-        }
-        if (isMarker(*f)) {
-            const auto hf = readFrame(port, protocol, kReplyTimeoutMs);
-            if (!hf)
-                break;
-            if (!replyChecksumOk(hf->data())) {
-                r.outcome = UploadOutcome::ChecksumError;
-                break;
-            }
-            const auto h = recordingHeader(*hf);
-            if (!h)
-                break;
-            r.files.push_back({h->entry, QString(), 0});
-            if (cb.onEntry)
-                cb.onEntry(h->entry);
-            if (cb.onStatus)
-                cb.onStatus(QStringLiteral("文件号：") + QString::number(h->entry.number));
-            pendingStart = h->start;
-            if (h->surfaceCount)
-                atmosphere = static_cast<float>(PressureFromCount(cal, *h->surfaceCount));
-            if (!sink.beginRecording(*h, &r.files.back().fileName)) {
-                r.outcome = UploadOutcome::DatabaseError;
-                break;
-            }
-            if (cb.onRecNo)
-                cb.onRecNo(0);   // the new file holds no row yet
-            continue;
-        }
-        if (r.files.empty())
-            break;   // a data record before any header
-        auto row = uploadRow(*f, cal, atmosphere, request.density);
-        if (!row)
-            continue;
-        if (cb.onProgress && request.memorySize > 0)
-            cb.onProgress(std::clamp(static_cast<int>(double((*f)[7]) * 256.0 / request.memorySize * 100.0), 0, 100));
-        if (pendingStart.isValid()) {
-            row->dt = pendingStart;
-            pendingStart = QDateTime();
-        }
-        if (!sink.appendRow(*row)) {
-            r.outcome = UploadOutcome::DatabaseError;
-            break;
-        }
-        ++r.files.back().rows;
-    }
-    port.setPower(0);
-
-    const int count = static_cast<int>(r.files.size());
-    if (count != 0)
+    r.atmosphere = request.atmosphere;
+    receive(protocol, sink, request, events, r);
+    if (!r.files.empty())
         sink.finish();
-    if (r.outcome == UploadOutcome::Abnormal && count == 0)
-        r.message = kNotSupported;
-    else
-        r.message = QStringLiteral("传输%1个文件").arg(count) + outcomeSuffix(r.outcome);
+    // Nothing begun and no end: the probe does not know the command.
+    if (r.status == ProbeStatus::AbnormalEnd && r.files.empty())
+        r.status = ProbeStatus::NotSupported;
+    qCDebug(lcProbe) << "upload:" << r.files.size() << "recordings";
+    r.status = finished("upload", r.status);
     return r;
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 #include "model/ProfileRow.h"
-#include "probe/ProbeMemory.h"
+#include "probe/ProbeSession.h"
 #include <QDateTime>
 #include <QString>
-
-struct Calibration;
+#include <vector>
 
 // Upload of the probe's stored recordings (command I): one profile file per
-// recording, every row committed as it arrives.
+// recording, every row handed to the caller's sink as it arrives.
 namespace probemem {
 
 struct RecordingHeader
@@ -27,8 +26,6 @@ std::optional<RecordingHeader> recordingHeader(const Frame& f);
 std::optional<ProfileRow> uploadRow(const Frame& f, const Calibration& cal, float atmosphere,
                                     float density);
 
-enum class UploadOutcome { NoAnswer, Complete, Abnormal, ChecksumError, DatabaseError };
-
 struct UploadedFile
 {
     DirectoryEntry entry;
@@ -38,27 +35,20 @@ struct UploadedFile
 
 struct UploadResult
 {
-    UploadOutcome outcome = UploadOutcome::NoAnswer;
+    // Complete, AbnormalEnd, ChecksumError or DatabaseError once the probe took
+    // the command (NotSupported instead of AbnormalEnd when no recording was
+    // begun); NoAnswer; BadCalibration.
+    ProbeStatus status = ProbeStatus::NoAnswer;
     std::vector<UploadedFile> files;
-    bool calibrated = false;   // the calibration was read: "设备号：" + SN is shown
-    QString message;
+    std::optional<CalibrationRead> calibration;   // the probe's own, read first
+    float atmosphere = 0.0f;   // the last header's surface pressure, else the request's
 };
 
 struct UploadRequest
 {
     float density = 1.0f;
-    int memorySize = 32704;   // MemorySize, for the progress figure
-};
-
-// What the window repaints while the upload runs; each may be empty.
-struct UploadCallbacks
-{
-    std::function<void(const DirectoryEntry&)> onEntry;   // a FileList row
-    std::function<void(const QString&)> onStatus;        // status panel 0: "文件号：" + number
-    std::function<void(int)> onRecNo;                    // status panel 1
-    std::function<void(int)> onProgress;                 // pr, 0..100
-    std::function<void()> onCalibrated;                  // the calibration was read
-    std::function<void()> onStarted;                     // the probe took the command
+    int memorySize = 32704;        // MemorySize, for the progress figure
+    float atmosphere = 10400.0f;   // until a header brings the surface pressure
 };
 
 // Where the recordings go, one after another: the caller's files. Every row
@@ -76,11 +66,11 @@ public:
     virtual void finish() = 0;
 };
 
-// Reads the probe's calibration into `cal` and `sn`, then hands every
-// recording to `sink`; `atmosphere` takes the surface pressure of each header
-// that has one.
-UploadResult upload(SerialPort& port, ProbeProtocol& protocol, UploadSink& sink,
-                    const UploadRequest& request, Calibration& cal, QString& sn,
-                    float& atmosphere, const UploadCallbacks& callbacks = {});
+// Reads the probe's calibration (events.calibrated), then hands every
+// recording to `sink`. events.started when the probe took the command, then
+// for each recording events.entry and events.recNo (0, its new file), and
+// events.percent as the records arrive.
+UploadResult upload(ProbeProtocol& protocol, UploadSink& sink, const UploadRequest& request,
+                    const SessionEvents& events = {});
 
 }  // namespace probemem

@@ -99,17 +99,25 @@ int QtSerialPortBackend::read(char* buffer, int length)
     return static_cast<int>(m_port.read(buffer, length));
 }
 
-bool QtSerialPortBackend::waitForInput(int ms)
+bool QtSerialPortBackend::waitForBytes(int count, int ms)
 {
     if (!m_port.isOpen())
         return false;
     const uint32_t start = m_clock.now();
     for (;;) {
-        if (m_port.bytesAvailable() > 0)
+        if (m_port.bytesAvailable() >= count)
             return true;
         const int left = ms - static_cast<int>(m_clock.now() - start);
         if (left <= 0)
             return false;
-        m_port.waitForReadyRead(left);
+        // Sleeps in the driver until bytes arrive. A failure other than the
+        // time running out is the device's (unplugged): no bytes are coming,
+        // and waiting on would spin.
+        m_port.clearError();
+        if (!m_port.waitForReadyRead(left)) {
+            const QSerialPort::SerialPortError e = m_port.error();
+            if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
+                return m_port.bytesAvailable() >= count;
+        }
     }
 }

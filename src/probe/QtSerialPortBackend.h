@@ -4,7 +4,8 @@
 
 // A real serial port: 9600 8N1 without flow control, DTR the probe's power,
 // RTS its transmit enable. Reading never blocks: pending bytes are pulled in
-// with a zero-time wait, so no event loop is needed.
+// with a zero-time wait, so no event loop is needed; a wait for bytes sleeps
+// in the driver's readiness wait.
 class QtSerialPortBackend : public SerialPort
 {
 public:
@@ -20,7 +21,7 @@ public:
     int inputCount() override;
     int getByte() override;
     int read(char* buffer, int length) override;
-    bool waitForInput(int ms) override;
+    bool waitForBytes(int count, int ms) override;
     MsClock& clock() override { return m_clock; }
     QString deviceName() const override { return m_port.portName(); }
 

@@ -1,12 +1,12 @@
 #include "probe/SerialPort.h"
 #include "probe/MsClock.h"
 
-bool SerialPort::waitForInput(int ms)
+bool SerialPort::waitForBytes(int count, int ms)
 {
     MsClock& c = clock();
     const uint32_t start = c.now();
     for (;;) {
-        if (inputCount() > 0)
+        if (inputCount() >= count)
             return true;
         if (static_cast<int>(c.now() - start) >= ms)
             return false;

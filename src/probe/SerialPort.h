@@ -24,9 +24,13 @@ public:
     virtual int getByte() = 0;
     virtual int read(char* buffer, int length) = 0;
 
-    // Waits up to `ms` for input to arrive; returns at once when some waits.
-    // The default sleeps 1 ms per round on the port's clock, so no wait spins.
-    virtual bool waitForInput(int ms);
+    // Waits until at least `count` bytes wait or `ms` pass on the port's
+    // clock; true when they do, at once when they already wait. The real port
+    // sleeps in the driver's readiness wait and the simulated probe until its
+    // next byte is due: no wait polls. The default, for ports with no wait of
+    // their own (test fakes on a simulated clock), looks once per millisecond.
+    virtual bool waitForBytes(int count, int ms);
+    bool waitForInput(int ms) { return waitForBytes(1, ms); }
 
     // The clock the port lives on: the protocol's waits use the same one, so a
     // simulated port on a simulated clock runs a whole exchange in no real time.

@@ -1,12 +1,12 @@
 #include "probe/SimulatedProbe.h"
 #include "probe/MsClock.h"
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace {
-constexpr int64_t kByteUs = 1042;                // 10 bits at 9600 baud
-constexpr int64_t kFrameUs = 10 * kByteUs;
+constexpr double kFrameUs = 10 * 1e6 / 960;      // 10 bytes at 960 bytes/s (9600 baud, 10 bits a byte)
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 constexpr int64_t kAnswerUs = 2000;              // "$", echoes: the probe's reaction time
 constexpr int64_t kLetterWaitUs = 50000;         // after its "$" the probe waits this long for a letter
@@ -38,10 +38,42 @@ void SimulatedProbe::setCalibration(const Calibration& cal, const QString& devic
     m_deviceNumber = deviceNumber;
 }
 
+int64_t SimulatedProbe::Line::occupy(int64_t readyUs)
+{
+    // An idle line starts a new run; a busy one carries the byte on after the
+    // last. Byte n of a run ends n * 1e6 / 960 us (3125/3) after the run began,
+    // rounded up: back-to-back frames keep the line's exact pace, no drift.
+    if (readyUs > tailUs) {
+        runStartUs = readyUs;
+        runBytes = 0;
+    }
+    ++runBytes;
+    tailUs = runStartUs + (runBytes * 3125 + 2) / 3;
+    return tailUs;
+}
+
+void SimulatedProbe::Line::reset(int64_t us)
+{
+    runStartUs = tailUs = us;
+    runBytes = 0;
+}
+
 void SimulatedProbe::setFrameRate(double framesPerSecond)
 {
-    const double us = framesPerSecond > 0 ? 1e6 / framesPerSecond : 1e6;
-    m_periodUs = std::max<int64_t>(kFrameUs, static_cast<int64_t>(us));
+    catchUp();
+    m_frameRate = framesPerSecond > 0 ? std::clamp(framesPerSecond, 0.001, kMaxFrameRate) : 1.0;
+    // A running stream goes on at the new rate from its next frame.
+    if (m_state == State::Streaming && m_timerUs >= 0) {
+        m_streamStartUs = m_timerUs;
+        m_streamFrames = 0;
+    }
+}
+
+int64_t SimulatedProbe::frameOffsetUs(int64_t frames) const
+{
+    // From the stream's start, so a period that is no whole number of
+    // microseconds (96 frames/s) never drifts.
+    return std::llround(double(frames) * 1e6 / m_frameRate);
 }
 
 void SimulatedProbe::setClock(const QDateTime& t)
@@ -113,7 +145,7 @@ int SimulatedProbe::setPower(int on)
         m_streamBytes = 0;
         m_frameIndex = 0;
         m_command = 0;
-        m_tailUs = m_nowUs;
+        m_line.reset(m_nowUs);
     } else if (!on && m_power) {
         // Whatever was still on its way is lost with the power.
         m_power = false;
@@ -121,7 +153,7 @@ int SimulatedProbe::setPower(int on)
         m_timerUs = -1;
         m_out.clear();
         m_in.clear();
-        m_tailUs = m_nowUs;
+        m_line.reset(m_nowUs);
     }
     return 0;
 }
@@ -144,8 +176,7 @@ int SimulatedProbe::putByte(int value)
     m_sent.push_back({b, m_transmit, m_clock.now()});
     if (m_transmit) {
         m_received.push_back(b);
-        m_clientTailUs = std::max(m_clientTailUs, m_nowUs) + kByteUs;
-        m_in.push_back({b, m_clientTailUs});
+        m_in.push_back({b, m_clientLine.occupy(m_nowUs)});
     }
     return 0;
 }
@@ -191,26 +222,31 @@ int SimulatedProbe::read(char* buffer, int length)
     return n;
 }
 
-bool SimulatedProbe::waitForInput(int ms)
+bool SimulatedProbe::waitForBytes(int count, int ms)
 {
     if (!m_open)
         return false;
     catchUp();
     const uint32_t start = m_clock.now();
     for (;;) {
-        if (!m_input.empty())
+        const int64_t missing = int64_t(count) - int64_t(m_input.size());
+        if (missing <= 0)
             return true;
         const int left = ms - static_cast<int>(m_clock.now() - start);
         if (left <= 0)
             return false;
-        // Sleep until the next thing the probe does, not in 1 ms rounds.
+        // Sleep until the last byte wanted has arrived, if it is already on
+        // the line, else until the probe next does something (a frame is due,
+        // a byte of ours reaches it); with nothing to come, for the whole bound.
         int64_t next = kNever;
-        if (!m_out.empty())
-            next = m_out.front().doneUs;
-        if (m_timerUs >= 0)
-            next = std::min(next, m_timerUs);
-        if (!m_in.empty())
-            next = std::min(next, m_in.front().atUs);
+        if (int64_t(m_out.size()) >= missing)
+            next = m_out[size_t(missing - 1)].doneUs;
+        else {
+            if (m_timerUs >= 0)
+                next = m_timerUs;
+            if (!m_in.empty())
+                next = std::min(next, m_in.front().atUs);
+        }
         int step = left;
         if (next != kNever)
             step = static_cast<int>(std::clamp<int64_t>((next - m_nowUs + 999) / 1000, 1, left));
@@ -249,19 +285,17 @@ void SimulatedProbe::catchUp()
 
 int64_t SimulatedProbe::sendRaw(uint8_t b, int64_t readyUs)
 {
-    m_tailUs = std::max(readyUs, m_tailUs) + kByteUs;
-    m_out.push_back({b, m_tailUs});
-    return m_tailUs;
+    const int64_t done = m_line.occupy(readyUs);
+    m_out.push_back({b, done});
+    return done;
 }
 
 // A byte of the live stream or of a reply, where the byte faults apply.
 int64_t SimulatedProbe::sendCounted(uint8_t b, int64_t readyUs)
 {
     const int64_t index = m_command == 0 ? m_streamBytes++ : m_replyBytes++;
-    if (m_faults.loseByte.command == m_command && m_faults.loseByte.index == index) {
-        m_tailUs = std::max(readyUs, m_tailUs) + kByteUs;
-        return m_tailUs;
-    }
+    if (m_faults.loseByte.command == m_command && m_faults.loseByte.index == index)
+        return m_line.occupy(readyUs);
     if (m_faults.garbleByte.command == m_command && m_faults.garbleByte.index == index)
         b = static_cast<uint8_t>(~b);
     return sendRaw(b, readyUs);
@@ -284,7 +318,7 @@ void SimulatedProbe::sendReply(const std::vector<QByteArray>& chunks, bool frame
             c[9] = static_cast<char>(c[9] + 1);
         for (char ch : c)
             sendCounted(static_cast<uint8_t>(ch), ready);
-        ready = m_tailUs + (framed ? kReplyGapUs : 0);
+        ready = m_line.tailUs + (framed ? kReplyGapUs : 0);
     }
     busyUntilSent();
 }
@@ -292,7 +326,7 @@ void SimulatedProbe::sendReply(const std::vector<QByteArray>& chunks, bool frame
 void SimulatedProbe::busyUntilSent()
 {
     m_state = State::Busy;
-    m_timerUs = m_tailUs;
+    m_timerUs = m_line.tailUs;
 }
 
 void SimulatedProbe::onTimer(int64_t t)
@@ -301,10 +335,12 @@ void SimulatedProbe::onTimer(int64_t t)
     case State::Booting:
         m_castStartUs = t;
         m_state = State::Streaming;
+        m_streamStartUs = t;
+        m_streamFrames = 0;
         [[fallthrough]];
     case State::Streaming:
         sendLiveFrame(t);
-        m_timerUs = t + m_periodUs;
+        m_timerUs = m_streamStartUs + frameOffsetUs(++m_streamFrames);
         break;
     case State::Erasing:
         m_recordings.clear();
@@ -318,7 +354,10 @@ void SimulatedProbe::onTimer(int64_t t)
         // Back to the live stream, one frame gap after the last byte sent.
         m_state = State::Streaming;
         m_command = 0;
-        m_timerUs = std::max(t, m_tailUs) + std::max<int64_t>(kAnswerUs, m_periodUs - kFrameUs);
+        m_timerUs = std::max(t, m_line.tailUs)
+            + std::max<int64_t>(kAnswerUs, std::llround(1e6 / m_frameRate - kFrameUs));
+        m_streamStartUs = m_timerUs;
+        m_streamFrames = 0;
         break;
     case State::Off:
         break;
@@ -328,7 +367,7 @@ void SimulatedProbe::onTimer(int64_t t)
 void SimulatedProbe::answerAttention(int64_t t)
 {
     // In the gap the answer comes at once; in the middle of a frame, right after it.
-    const int64_t done = sendRaw('$', std::max(t + kAnswerUs, m_tailUs + 1000));
+    const int64_t done = sendRaw('$', std::max(t + kAnswerUs, m_line.tailUs + 1000));
     m_state = State::WaitLetter;
     m_timerUs = done + kLetterWaitUs;
 }

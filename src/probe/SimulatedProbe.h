@@ -11,7 +11,7 @@
 
 // The probe on the far end of the line, driven lazily by a clock: every call
 // first works out what the probe would have sent by clock.now() at 9600 baud
-// (one byte per 1042 us) and what it made of the bytes it was sent. On a
+// (960 bytes a second) and what it made of the bytes it was sent. On a
 // SimulatedClock a whole cast or upload runs in no real time; on a SteadyClock
 // the application's 100 ms timer finds 100 ms of bytes waiting.
 class SimulatedProbe : public SerialPort
@@ -84,7 +84,7 @@ public:
     int inputCount() override;
     int getByte() override;
     int read(char* buffer, int length) override;
-    bool waitForInput(int ms) override;
+    bool waitForBytes(int count, int ms) override;
     MsClock& clock() override { return m_clock; }
     QString deviceName() const override { return QStringLiteral("simulator"); }
 
@@ -99,7 +99,12 @@ public:
     Faults& faults() { return m_faults; }
     void setCastScript(const CastScript& s) { m_script = s; }
     const CastScript& castScript() const { return m_script; }
-    void setFrameRate(double framesPerSecond);   // 10 by default; 96 is the full line rate
+    // Live frames per second: 10 by default; 96, the most the line carries,
+    // sends them back to back. Rates above 96 are taken as 96, none or a
+    // negative one as 1.
+    static constexpr double kMaxFrameRate = 96.0;
+    void setFrameRate(double framesPerSecond);
+    double frameRate() const { return m_frameRate; }
     void setBootMs(int ms) { m_bootUs = int64_t(ms) * 1000; }
 
     // The probe's battery clock runs with the port's clock, powered or not.
@@ -132,6 +137,14 @@ public:
 private:
     enum class State { Off, Booting, Streaming, WaitLetter, Params, Erasing, Busy };
     struct OutByte { uint8_t value; int64_t doneUs; };
+    // One direction of the line: when it is free again, and the unbroken run
+    // of bytes that ends then.
+    struct Line
+    {
+        int64_t runStartUs = 0, runBytes = 0, tailUs = 0;
+        int64_t occupy(int64_t readyUs);   // the time the byte has arrived
+        void reset(int64_t us);
+    };
     struct InByte { uint8_t value; int64_t atUs; };
 
     void catchUp();
@@ -142,6 +155,7 @@ private:
     void busyUntilSent();
     int64_t sendRaw(uint8_t b, int64_t readyUs);
     int64_t sendCounted(uint8_t b, int64_t readyUs);
+    int64_t frameOffsetUs(int64_t frames) const;
     void sendReply(const std::vector<QByteArray>& chunks, bool framed, int64_t readyUs);
     void answerAttention(int64_t t);
     QDateTime timeAt(int64_t us) const;
@@ -166,11 +180,13 @@ private:
     int64_t m_timerUs = -1;          // next timed action of the state; -1 none
     int64_t m_castStartUs = 0;
     int64_t m_frameIndex = 0;
-    int64_t m_periodUs = 100000;
+    double m_frameRate = 10.0;
+    int64_t m_streamStartUs = 0;     // the live stream's schedule: frame n is due
+    int64_t m_streamFrames = 0;      // at start + n / rate
     int64_t m_bootUs = 50000;
     int64_t m_streamBytes = 0;       // live bytes since power-on, for the byte faults
-    int64_t m_tailUs = 0;            // when the line is free again
-    int64_t m_clientTailUs = 0;      // when the client's line is free again
+    Line m_line;                     // probe to client
+    Line m_clientLine;               // client to probe
     uint8_t m_command = 0;           // the command whose reply is being sent
     int64_t m_replyBytes = 0;
     QByteArray m_params;

@@ -34,6 +34,7 @@ struct WindowFixture
     std::unique_ptr<TSvMain> window;
     bool failOpen = false;
     QString dumpFile;                  // --dump
+    double frameRate = 10;             // live frames a second of the simulated probes
 
     QString exe() const { return dir.file("svclient"); }
     QString ini() const { return dir.file("svclient.INI"); }
@@ -51,6 +52,7 @@ struct WindowFixture
             if (failOpen)
                 return nullptr;
             auto p = std::make_unique<SimulatedProbe>(clock);
+            p->setFrameRate(frameRate);
             probe = p.get();
             return p;
         };

@@ -81,9 +81,9 @@ void LegacyWindowTest::oldCastWorksLikeAProfile()
     QCOMPARE(w.DBGrid->model()->rowCount(), int(rows.size()));
     QCOMPARE(w.StatusPanel[2]->text(), QStringLiteral("深圳湾 S3"));
     QCOMPARE(w.DBChart->chart()->title(), QStringLiteral("深圳湾 S3(09-3-7 14:05)"));
-    QVERIFY(w.SerSvDown->count() > 0 && w.SerSvUp->count() > 0);
+    QVERIFY(!w.document().parts().svDown->empty() && !w.document().parts().svUp->empty());
     w.PMSvClick();
-    QVERIFY(w.SerSv->count() > 0);
+    QVERIFY(w.document().hasMergedProfile());
 
     // Export gives the bytes of the same cast in the current format.
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("old.csv"), 1));

@@ -42,6 +42,8 @@ private slots:
     void stopWithoutSamplesTouchesNothing();
     void failedCalibrationStaysIdle();
     void powerOnKeepsExistingFileUntilRecording();
+    void newCastStartsWithTheWatersVelocity();
+    void wholeModeKeepsUpWithTheLineRate();
 };
 
 void LiveTest::refusals()
@@ -94,8 +96,8 @@ void LiveTest::wholeCastEndToEnd()
     QCOMPARE(w.PgCtrl->currentWidget(), w.TablePg);
     QVERIFY(pageEnabled(w, w.TablePg) && pageEnabled(w, w.ChartPg));
     QVERIFY(w.EdFileName->text().isEmpty());
-    QVERIFY(w.ChartDirty);
-    QCOMPARE(w.FileDescription, QString("测站A"));
+    QVERIFY(w.ChartDirty());
+    QCOMPARE(w.FileDescription(), QString("测站A"));
 
     ProfileTable& t = w.table();
     QVERIFY(t.recordCount() > 50);
@@ -123,16 +125,23 @@ void LiveTest::fixedDepthRecordsOnTheGrid()
     w.BtnStopClick();
     ProfileTable& t = w.table();
     QVERIFY(t.recordCount() > 10);
-    // On the way down each sample lies beyond the next 0.5 m level (less 0.04 m).
-    double previous = -1;
+    // On the way down (0.1 m a frame) one sample per 0.5 m level, each at the
+    // first frame within 0.04 m of its level; depths are stored to 0.01 m.
+    double previous = -1, level = 0;
     for (int i = 0; i < t.recordCount(); ++i) {
         const double d = *t.visibleRow(i).depth;
         if (d < previous)
             break;
-        if (i > 0)
-            QVERIFY2(d - previous > 0.45, qPrintable(QString("%1 after %2").arg(d).arg(previous)));
+        if (i == 0) {
+            level = -1.0 + std::floor((d + 1.04) / 0.5) * 0.5;
+        } else {
+            level += 0.5;
+            QVERIFY2(d > level - 0.045 && d < level - 0.04 + 0.105,
+                     qPrintable(QString("%1 after %2 for level %3").arg(d).arg(previous).arg(level)));
+        }
         previous = d;
     }
+    QVERIFY(level >= 29.5);
 }
 
 void LiveTest::fixedTimeRecordsOncePerStep()
@@ -161,7 +170,7 @@ void LiveTest::stopWithoutSamplesTouchesNothing()
     w.BtnStopClick();
     QCOMPARE(w.PgCtrl->currentWidget(), w.CablePg);
     QCOMPARE(w.EdFileName->text(), f.dir.file("none.db"));
-    QVERIFY(!w.ChartDirty);
+    QVERIFY(!w.ChartDirty());
     QVERIFY(w.BtnBegin->isEnabled());
 }
 
@@ -191,6 +200,62 @@ void LiveTest::powerOnKeepsExistingFileUntilRecording()
     run(f, 1);
     w.BtnStopClick();
     QCOMPARE(TestDir::readAll(file), QByteArray("an earlier cast"));
+}
+
+void LiveTest::newCastStartsWithTheWatersVelocity()
+{
+    // A cast stopped at 21 m, where the water is some 27 m/s slower than at
+    // the surface; the next cast, powered on at the surface, must not start
+    // with that velocity.
+    WindowFixture f;
+    TSvMain& w = f.start();
+    w.LogAllClick();
+    w.EdFileName->setText(f.dir.file("cast1.db"));
+    w.BtnBeginClick();
+    w.btnRecClick();
+    run(f, 25);   // 4 s in air, then 1 m/s down
+    ProfileTable& t = w.table();
+    const ProfileRow last = t.visibleRow(t.recordCount() - 1);
+    QVERIFY(*last.depth > 20.0);
+    const double deepVelocity = *last.velocity;
+    w.BtnStopClick();
+
+    w.EdFileName->setText(f.dir.file("cast2.db"));
+    w.BtnBeginClick();
+    w.btnRecClick();
+    run(f, 7);
+    w.BtnStopClick();
+    QCOMPARE(w.windowTitle(), QString("Sondix2.1 ") + f.dir.file("cast2.db"));
+    QVERIFY(t.recordCount() > 20);
+    // The first rows hold the water near the surface, as the rows after them.
+    const double surface = *t.visibleRow(10).velocity;
+    QVERIFY2(surface - deepVelocity > 20, qPrintable(QString("%1 / %2").arg(surface).arg(deepVelocity)));
+    for (int i = 0; i < 5; ++i) {
+        const ProfileRow r = t.visibleRow(i);
+        QVERIFY2(std::fabs(*r.velocity - surface) < 1.0,
+                 qPrintable(QString("row %1 at %2 m: %3 m/s").arg(i).arg(*r.depth).arg(*r.velocity)));
+    }
+}
+
+void LiveTest::wholeModeKeepsUpWithTheLineRate()
+{
+    // 96 frames a second, the line full: every frame in the water is a row.
+    WindowFixture f;
+    f.frameRate = 96;
+    TSvMain& w = f.start();
+    w.LogAllClick();
+    w.EdFileName->setText(f.dir.file("fast.db"));
+    w.BtnBeginClick();
+    w.btnRecClick();
+    run(f, 14);   // 4 s in air, 10 s in the water
+    w.BtnStopClick();
+    ProfileTable& t = w.table();
+    // 10 s at 96 frames/s, less the frames with a wrong checksum (1 in 251,
+    // each costing the receiver its lock for one frame more) and the first
+    // 0.1 m of water.
+    QVERIFY2(t.recordCount() >= 930 && t.recordCount() <= 960, qPrintable(QString::number(t.recordCount())));
+    for (int i = 1; i < t.recordCount(); ++i)
+        QVERIFY(*t.visibleRow(i).depth >= *t.visibleRow(i - 1).depth);
 }
 
 QTEST_MAIN(LiveTest)

@@ -104,7 +104,7 @@ void ProfileWindowTest::openByKind()
     writeProfile(path, rows);
     open(f, path, w.Load);
     QVERIFY2(f.prompts.shown.isEmpty(), qPrintable(f.prompts.shown.join('|')));
-    QCOMPARE(int(w.ProfileKind), status);
+    QCOMPARE(int(w.ProfileKind()), status);
     QCOMPARE(w.windowTitle(), "Sondix2.1 " + path);
     QCOMPARE(w.StatusPanel[2]->text(), QString("S3"));
     QVERIFY(w.BtnExport->isEnabled() && w.BtnPreview->isEnabled() && w.BtnPrintTable->isEnabled());
@@ -112,7 +112,7 @@ void ProfileWindowTest::openByKind()
     QCOMPARE(w.DBChart->chart()->title(), QString("S3(09-3-7 14:05)"));
     QCOMPARE(w.Path, f.dir.path() + "/");
     // Drawn at once from the chart's menu: the series and ticks by kind.
-    QVERIFY(!w.ChartDirty);
+    QVERIFY(!w.ChartDirty());
     QCOMPARE(w.SvTwo->isChecked(), twoWay);
     QCOMPARE(w.SerSvDown->isVisible(), twoWay);
     QCOMPARE(w.PMSv->isChecked(), merged);
@@ -126,8 +126,8 @@ void ProfileWindowTest::openByKind()
     QVERIFY(!w.DBChartRight->isGridLineVisible());
     if (twoWay) {
         // The deepest sample (20.0 m) is past the threshold 19.99: it starts the way up.
-        QCOMPARE(w.SerSvDown->count(), 39);
-        QCOMPARE(w.SerSvUp->count(), 40);
+        QCOMPARE(w.document().parts().svDown->size(), size_t(39));
+        QCOMPARE(w.document().parts().svUp->size(), size_t(40));
     }
 }
 
@@ -176,7 +176,7 @@ void ProfileWindowTest::deleteAndInsertNeverTheFirstRow()
     t.moveTo(3);
     w.DeletRecClick();
     QCOMPARE(t.recordCount(), 78);
-    QVERIFY(w.ChartDirty);
+    QVERIFY(w.ChartDirty());
     t.moveTo(3);
     w.InsertRecClick();
     QCOMPARE(t.state(), ProfileTable::State::Insert);
@@ -218,7 +218,7 @@ void ProfileWindowTest::filterShowsMarkedRows()
     for (int i = 0; i < 4; ++i)
         QCOMPARE(*t.visibleRow(i).depth, expected[i]);
     QCOMPARE(w.StatusPanel[0]->text(), QString("完成"));
-    QVERIFY(w.ChartDirty);
+    QVERIFY(w.ChartDirty());
     w.ChBoxFilter->setChecked(false);
     QCOMPARE(t.recordCount(), 6);
     QVERIFY(t.visibleRow(2).filtOk.value_or(false));   // the marks stay in the file
@@ -236,23 +236,25 @@ void ProfileWindowTest::rawCastDrawsMergesAndAverages()
     writeProfile(path, rawCast());
     open(f, path);
     w.PgCtrl->setCurrentWidget(w.ChartPg);   // the page change draws a dirty chart
-    QVERIFY(!w.ChartDirty);
-    QCOMPARE(w.SerSvDown->count(), 39);
+    QVERIFY(!w.ChartDirty());
+    const ProfileDocument& doc = w.document();
+    QCOMPARE(doc.parts().svDown->size(), size_t(39));
     w.PMSvClick();
     QVERIFY(w.PMSv->isChecked());
-    QCOMPARE(w.SerSv->count(), 79);
-    QCOMPARE(w.SerTemp->count(), 79);
+    QCOMPARE(doc.mergedSv()->size(), size_t(79));
+    QCOMPARE(doc.mergedTemp()->size(), size_t(79));
     QVERIFY(w.PMSave->isEnabled());
     // Depths of the merged profile stay in order.
-    for (int i = 1; i < w.SerSv->count(); ++i)
-        QVERIFY(w.SerSv->at(i).x() >= w.SerSv->at(i - 1).x());
+    const Series& merged = *doc.mergedSv();
+    for (size_t i = 1; i < merged.size(); ++i)
+        QVERIFY(merged[i].x >= merged[i - 1].x);
 
     f.prompts.values.push_back(2.0f);
     w.PMAvClick();
     QVERIFY(w.PMAv->isChecked());
     QVERIFY(w.PMSaveAv->isEnabled());
     QCOMPARE(w.Draught, 2.0f);
-    QVERIFY(w.SerAvSv->count() > 10);
+    QVERIFY(doc.averageSv()->size() > 10);
     QVERIFY(f.prompts.last().startsWith("最大深度："));
     QVERIFY(f.prompts.last().contains("m\n平均声速："));
     // Toggling off only hides; a start depth below every point is refused.
@@ -272,7 +274,8 @@ void ProfileWindowTest::rawCastDrawsMergesAndAverages()
     w.SvTwoClick();
     w.DBChart->chart()->zoomReset();
     // A click on a temperature point reads in degrees.
-    w.DBChartClickSeries(w.SerTemp, w.SerTemp->at(5).x(), w.SerTemp->at(5).y());
+    const SeriesPoint point = (*doc.mergedTemp())[5];
+    w.DBChartClickSeries(w.SerTemp, point.x, point.y);
     QVERIFY(w.StatusPanel[0]->text().endsWith("℃"));
     // A cast whose first row is its deepest has no downward part.
     std::vector<ProfileRow> up = rawCast();
@@ -303,7 +306,7 @@ void ProfileWindowTest::savedProfilesAndRawProtection()
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("merged")));
     w.PMSaveClick(w.PMSave);
     QCOMPARE(w.table().tableName(), f.dir.file("merged.db"));
-    QCOMPARE(int(w.ProfileKind), 128);
+    QCOMPARE(int(w.ProfileKind()), 128);
     QCOMPARE(*w.table().visibleRow(0).status, 128);
     QCOMPARE(*w.table().visibleRow(0).discrip, QString("S3"));
     QVERIFY(!w.table().visibleRow(1).status.has_value());
@@ -313,7 +316,7 @@ void ProfileWindowTest::savedProfilesAndRawProtection()
     w.PMAvClick();
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("avg.db")));
     w.PMSaveClick(w.PMSaveAv);
-    QCOMPARE(int(w.ProfileKind), 64);
+    QCOMPARE(int(w.ProfileKind()), 64);
     QCOMPARE(*w.table().visibleRow(0).discrip, QString("平均声速(0.80米起算)"));
     QCOMPARE(w.DBGrid->model()->headerData(2, Qt::Horizontal).toString(), QString("平均声速"));
     QVERIFY(w.PMAv->isChecked() && w.SerAvSv->isVisible());

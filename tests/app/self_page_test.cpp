@@ -4,6 +4,7 @@
 #include "storage/ProfileTable.h"
 #include "probe/ProbeProtocol.h"
 #include <QDir>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -19,6 +20,7 @@ private slots:
     void clearingAsksFirst();
     void clockAndInterval();
     void uploadRefusals();
+    void messagesOfEveryCommand();
 };
 
 namespace {
@@ -153,6 +155,107 @@ void SelfPageTest::uploadRefusals()
     f.prompts.values.push_back(std::nullopt);
     w.btnUpLoadClick();
     QVERIFY(!sent(*f.probe, cmd::Upload));
+}
+
+// Every text a probe command of the page shows, against a probe with a fault.
+void SelfPageTest::messagesOfEveryCommand()
+{
+    using Faults = SimulatedProbe::Faults;
+    using Setup = std::function<void(SimulatedProbe&, TSvMain&)>;
+    const QString noAnswer = "声速仪无应答，请检查电缆连接和电池电量！";
+    const QString notSupported = "该设备不支持此命令！";
+    const QString badCalibration = "标定参数读出错误，需要厂家维修！";
+    auto fault = [](std::function<void(Faults&)> set) -> Setup {
+        return [set](SimulatedProbe& p, TSvMain&) { set(p.faults()); };
+    };
+    auto intervals = [](QString read, QString set) -> Setup {
+        return [read, set](SimulatedProbe&, TSvMain& w) {
+            w.edReadIntv->setText(read);
+            w.edSetIntv->setText(set);
+        };
+    };
+    auto twoRecordings = [](SimulatedProbe& p, TSvMain&) {
+        SimulatedProbe::Recording a, b;
+        a.number = 1;
+        a.start = QDateTime(QDate(2025, 12, 31), QTime(23, 59));
+        a.samples = {{5000, 10000, 26214, 0}, {5000, 10000, 26214, 1}, {5000, 10000, 26214, 0}};
+        b = a;
+        b.number = 2;
+        b.start = QDateTime(QDate(2026, 1, 2), QTime(8, 30));
+        p.setRecordings({a, b});
+        p.setMemorySize(1000);
+        p.setMemoryUsed(564);
+    };
+    enum Button { Query, SetTime, ReadIntv, SetIntv, Clear, List, Upload };
+    struct Case { const char* name; Button button; Setup setup; QString message; };
+    const Case cases[] = {
+        {"clock", Query, [](SimulatedProbe& p, TSvMain&) { p.setClock(QDateTime(QDate(2025, 6, 14), QTime(10, 20, 30))); },
+         "^计算机时间为：\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\n声速仪时间为：25-06-14 10:20:3\\d$"},
+        {"clock checksum", Query, fault([](Faults& f) { f.badChecksum = {'C', 0}; }), "接收数据校验和错误！"},
+        {"clock unknown", Query, fault([](Faults& f) { f.unknown = "C"; }), notSupported},
+        {"clock no handshake", Query, fault([](Faults& f) { f.ignoreAttention = true; }), noAnswer},
+        {"clock set", SetTime, {}, "写入正确！"},
+        {"clock set unknown", SetTime, fault([](Faults& f) { f.unknown = "D"; }), "写入错误或该设备不支持此命令！"},
+        {"clock set no echo", SetTime, fault([](Faults& f) { f.noEcho = "D"; }), noAnswer},
+        {"interval read", ReadIntv, {}, ""},
+        {"interval read unknown", ReadIntv, fault([](Faults& f) { f.unknown = "E"; }), notSupported},
+        {"interval read calibration", ReadIntv, fault([](Faults& f) { f.calibrationLine = QByteArray(79, 'x') + "\n"; }), badCalibration},
+        {"interval read no handshake", ReadIntv, fault([](Faults& f) { f.ignoreAttention = true; }), noAnswer},
+        {"interval set", SetIntv, intervals("", "1.0"), "写入正确！"},
+        {"interval same", SetIntv, intervals("1.0", "1.0"), "当前参数与要设置参数相同，不必重置！"},
+        {"interval not chosen", SetIntv, intervals("", ""), "请先选择要设置的记录间距！"},
+        {"interval no number", SetIntv, intervals("", "x"), "记录间距数值错误！"},
+        {"interval unknown", SetIntv, [=](SimulatedProbe& p, TSvMain& w) { intervals("", "1.0")(p, w); p.faults().unknown = "F"; }, notSupported},
+        {"interval no echo", SetIntv, [=](SimulatedProbe& p, TSvMain& w) { intervals("", "1.0")(p, w); p.faults().noEcho = "F"; }, noAnswer},
+        {"clear unknown", Clear, fault([](Faults& f) { f.unknown = "J"; }), notSupported},
+        {"clear no handshake", Clear, fault([](Faults& f) { f.ignoreAttention = true; }), noAnswer},
+        {"clear", Clear, [](SimulatedProbe& p, TSvMain&) { p.setEraseDurationByte(0x1F); }, "文件已经删除！"},
+        {"list", List, twoRecordings, "共有 2 个文件剩余内存：50.0%"},
+        {"list checksum", List, [=](SimulatedProbe& p, TSvMain& w) { twoRecordings(p, w); p.faults().badChecksum = {'G', 1}; }, "共有 1 个文件（校验和错误）;"},
+        {"list silent", List, [=](SimulatedProbe& p, TSvMain& w) { twoRecordings(p, w); p.faults().stopAfter = {'G', 1}; }, "共有 1 个文件（非正常结束）"},
+        {"list unknown", List, fault([](Faults& f) { f.unknown = "G"; }), notSupported},
+        {"list no handshake", List, fault([](Faults& f) { f.ignoreAttention = true; }), noAnswer},
+        {"upload", Upload, twoRecordings, "传输2个文件（传输完成）"},
+        {"upload checksum", Upload, [=](SimulatedProbe& p, TSvMain& w) { twoRecordings(p, w); p.faults().badChecksum = {'I', 3}; }, "传输1个文件（因校验和错误中断了传输）"},
+        {"upload silent", Upload, [=](SimulatedProbe& p, TSvMain& w) { twoRecordings(p, w); p.faults().stopAfter = {'I', 3}; }, "传输1个文件（非正常结束）"},
+        {"upload unknown", Upload, fault([](Faults& f) { f.unknown = "I"; }), notSupported},
+        {"upload calibration", Upload, fault([](Faults& f) { f.calibrationLine = QByteArray("B,1\n"); }), badCalibration},
+        {"upload no handshake", Upload, fault([](Faults& f) { f.ignoreAttention = true; }), noAnswer},
+    };
+    WindowFixture f;
+    startSelf(f);
+    TSvMain& w = *f.window;
+    int uploads = 0;
+    for (const Case& c : cases) {
+        f.probe->setFaults({});
+        f.prompts.shown.clear();
+        if (c.setup)
+            c.setup(*f.probe, w);
+        switch (c.button) {
+        case Query: w.btnQueryClick(); break;
+        case SetTime: w.btnSetTimeClick(); break;
+        case ReadIntv: w.btnReadIntvClick(); break;
+        case SetIntv: w.btnSetIntvClick(); break;
+        case Clear:
+            f.prompts.answers.push_back(true);
+            w.btnClearClick();
+            break;
+        case List: w.btnFileClick(); break;
+        case Upload:
+            w.edPath->setText(f.dir.file(QString("up%1").arg(++uploads)));
+            f.prompts.values.push_back(1.0f);
+            w.btnUpLoadClick();
+            break;
+        }
+        if (c.message.isEmpty())
+            QVERIFY2(f.prompts.shown.isEmpty(), c.name);
+        else if (c.message.startsWith('^'))
+            QVERIFY2(f.prompts.last().contains(QRegularExpression(c.message)), qPrintable(c.name + (": " + f.prompts.last())));
+        else
+            QVERIFY2(f.prompts.shown == QStringList{c.message}, qPrintable(c.name + (": " + f.prompts.shown.join('|'))));
+        QVERIFY2(!f.probe->powered(), c.name);
+        QVERIFY2(w.pr->isHidden(), c.name);
+    }
 }
 
 QTEST_MAIN(SelfPageTest)

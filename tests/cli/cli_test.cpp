@@ -265,6 +265,40 @@ TEST_F(Cli, ImportCsvStoresRecordedValues)
     }
 }
 
+// Lines are read in place: blank lines are skipped but counted, blanks around
+// a line and around a number are allowed, and exactly three fields make a row.
+TEST_F(Cli, ImportCsvReadsEveryLineOrNamesTheBadOne)
+{
+    struct Case { QByteArray bytes; int rows; const char* where; };
+    const Case cases[] = {
+        {"depth,v,t\n1.0,1480,15\n2.0,abc,14\n", 0, ":3:"},
+        {"1,1480,3\n\n\n1,1480,3,4\n", 0, ":4:"},
+        {"1,1480,3\n1,1480\n", 0, ":2:"},
+        {"1,1480,3\n1,1480,\n", 0, ":2:"},
+        {"1,1480,3\nx,1480,3\n", 0, ":2:"},
+        {"x,y,z\r\n 1.0 , 1480 ,15\t\r\n\r\n2,1480,15 \n"
+         "3,1481,16\xE3\x80\x80\n4e0,+1482,-1.5E1", 4, nullptr},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString in = dir.file(QStringLiteral("lines%1.csv").arg(n));
+        const QString outFile = dir.file(QStringLiteral("lines%1.db").arg(n++));
+        TestDir::writeAll(in, c.bytes);
+        const RunResult r = run({"import-csv", in, "-o", outFile});
+        if (c.where) {
+            EXPECT_EQ(r.code, 2) << n;
+            EXPECT_TRUE(r.err.contains(QLatin1String(c.where))) << n << " " << r.err.toStdString();
+            continue;
+        }
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        const std::vector<ProfileRow> rows = readProfileRows(outFile);
+        ASSERT_EQ(int(rows.size()), c.rows);
+        EXPECT_EQ(rows[3].depth, 4.0);
+        EXPECT_EQ(rows[3].velocity, 1482.0);
+        EXPECT_EQ(rows[3].temp, -15.0);
+    }
+}
+
 TEST_F(Cli, ConvertKeepsEveryRow)
 {
     const QString old = dir.file("old.db");

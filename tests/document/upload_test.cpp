@@ -15,10 +15,14 @@
 #include <functional>
 
 using namespace probemem;
+using S = ProbeStatus;
 using Rec = SimulatedProbe::Recording;
 using Sample = SimulatedProbe::Sample;
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+namespace probemem {
+static void PrintTo(ProbeStatus s, std::ostream* os) { *os << statusName(s); }
+}
 static void PrintTo(const ProfileRow& r, std::ostream* os)
 {
     *os << '{' << (r.dt ? r.dt->toString(Qt::ISODate).toStdString() : "-") << ' ' << r.depth.value_or(-999) << ' '
@@ -68,11 +72,9 @@ struct Rig
     ProbeProtocol protocol{probe};
     TestDir dir;
     ProfileTable table;
-    Calibration cal;
-    QString sn;
-    float atmosphere = 10400.0f;
-    std::vector<QString> statusTexts;
+    std::vector<DirectoryEntry> begun;
     std::vector<int> progress;
+    int started = 0, calibrated = 0;
 
     explicit Rig(std::vector<Rec> recordings)
     {
@@ -84,12 +86,14 @@ struct Rig
     QStringList files() const { return QDir(dir.path()).entryList({"*.db"}, QDir::Files, QDir::Name); }
     UploadResult run(const QString& target = {})
     {
-        UploadCallbacks cb;
-        cb.onStatus = [this](const QString& s) { statusTexts.push_back(s); };
-        cb.onProgress = [this](int p) { progress.push_back(p); };
+        SessionEvents events;
+        events.started = [this] { ++started; };
+        events.calibrated = [this](const CalibrationRead&) { ++calibrated; };
+        events.entry = [this](const DirectoryEntry& e) { begun.push_back(e); };
+        events.percent = [this](int p) { progress.push_back(p); };
         const uint32_t start = clk.now();
         TableUploadSink sink(table, target.isEmpty() ? path() : target);
-        const UploadResult r = upload(probe, protocol, sink, {1.0f, 32704}, cal, sn, atmosphere, cb);
+        const UploadResult r = upload(protocol, sink, {1.0f, 32704, 10400.0f}, events);
         EXPECT_FALSE(probe.powered());
         EXPECT_LT(clk.now() - start, 20000u);
         return r;
@@ -105,8 +109,11 @@ TEST(Upload, TwoRecordingsRowByRow)
 {
     Rig rig({rec(1, kStartA, 4200, {kMid, kLow, kEmpty, kSlow}), rec(2, kStartB, 0, {kMid, kDeep})});
     const UploadResult r = rig.run();
-    EXPECT_EQ(r.message, "传输2个文件（传输完成）");
-    EXPECT_EQ(r.outcome, UploadOutcome::Complete);
+    EXPECT_EQ(r.status, S::Complete);
+    ASSERT_EQ(r.files.size(), 2u);
+    EXPECT_EQ(r.files[0].rows, 3);
+    EXPECT_EQ(r.files[1].rows, 2);
+    EXPECT_EQ(r.files[1].fileName, rig.dir.file("2601020830.db"));
     EXPECT_EQ(rig.files(), QStringList({"2512312359.db", "2601020830.db"}));
 
     // The 0xFF record gives no row; the low-battery row says so.
@@ -117,9 +124,12 @@ TEST(Upload, TwoRecordingsRowByRow)
     const std::vector<ProfileRow> b = {row(12.78, 1472.62, 18.50, 0, kStartB), row(34.84, 1472.62, -1.00, 0)};
     EXPECT_EQ(readProfileRows(rig.dir.file("2601020830.db")), b);
 
-    EXPECT_EQ(rig.atmosphere, static_cast<float>(PressureFromCount(rig.cal, 4200)));
-    EXPECT_EQ(rig.sn, "VX4417");
-    EXPECT_EQ(rig.statusTexts, std::vector<QString>({"文件号：1", "文件号：2"}));
+    ASSERT_TRUE(r.calibration);
+    EXPECT_EQ(r.atmosphere, static_cast<float>(PressureFromCount(r.calibration->cal, 4200)));
+    EXPECT_EQ(r.calibration->sn, "VX4417");
+    EXPECT_EQ(rig.begun, std::vector<DirectoryEntry>({{1, "25-12-31 23:59"}, {2, "26-01-02 08:30"}}));
+    EXPECT_EQ(rig.started, 1);
+    EXPECT_EQ(rig.calibrated, 1);
     EXPECT_FALSE(rig.table.isActive());
     EXPECT_TRUE(rig.table.tableName().isEmpty());
     for (int p : rig.progress)
@@ -153,7 +163,7 @@ TEST(Upload, HeaderNamesTheFileAndStartsTheFirstRow)
 TEST(Upload, SameMinuteKeepsBoth)
 {
     Rig rig({rec(1, kStartA, 4200, {kMid}), rec(2, kStartA, 4200, {kLow, kDeep})});
-    EXPECT_EQ(rig.run().message, "传输2个文件（传输完成）");
+    EXPECT_EQ(rig.run().status, S::Complete);
     EXPECT_EQ(rig.files(), QStringList({"2512312359-2.db", "2512312359.db"}));
     EXPECT_EQ(readProfileRows(rig.dir.file("2512312359.db")).size(), 1u);
     EXPECT_EQ(readProfileRows(rig.dir.file("2512312359-2.db")).size(), 2u);
@@ -165,7 +175,7 @@ TEST(Upload, RepeatedUploadReplacesItsOwnFiles)
     Rig rig({rec(1, kStartA, 4200, {kMid, kDeep}), rec(2, kStartA, 4200, {kLow})});
     rig.run();
     const std::vector<ProfileRow> first = readProfileRows(rig.dir.file("2512312359.db"));
-    EXPECT_EQ(rig.run().message, "传输2个文件（传输完成）");
+    EXPECT_EQ(rig.run().status, S::Complete);
     EXPECT_EQ(rig.files(), QStringList({"2512312359-2.db", "2512312359.db"}));
     EXPECT_EQ(readProfileRows(rig.dir.file("2512312359.db")), first);
     EXPECT_EQ(readProfileRows(rig.dir.file("2512312359-2.db")).size(), 1u);
@@ -203,7 +213,9 @@ TEST(Upload, OtherFilesOfTheNameAreKept)
         const QString target = rig.dir.file("2512312359.db");
         c.make(target);
         const QByteArray before = TestDir::readAll(target);
-        EXPECT_EQ(rig.run().message, "传输1个文件（传输完成）");
+        const UploadResult r = rig.run();
+        EXPECT_EQ(r.status, S::Complete);
+        EXPECT_EQ(r.files.size(), 1u);
         EXPECT_EQ(TestDir::readAll(target), before);
         EXPECT_EQ(readProfileRows(rig.dir.file("2512312359-2.db")).size(), 1u);
     }
@@ -212,19 +224,22 @@ TEST(Upload, OtherFilesOfTheNameAreKept)
 TEST(Upload, InterruptedUploadKeepsWhatArrived)
 {
     // Frames: marker 0, header 1, then the samples from frame 2 on.
-    struct Case { const char* name; SimulatedProbe::Faults faults; QString message; size_t rows; };
+    struct Case { const char* name; SimulatedProbe::Faults faults; S status; size_t rows; };
     SimulatedProbe::Faults silent, checksum;
     silent.stopAfter = {'I', 5};
     checksum.badChecksum = {'I', 4};
     const Case cases[] = {
-        {"probe goes silent", silent, "传输1个文件（非正常结束）", 3},
-        {"checksum error", checksum, "传输1个文件（因校验和错误中断了传输）", 2},
+        {"probe goes silent", silent, S::AbnormalEnd, 3},
+        {"checksum error", checksum, S::ChecksumError, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig({rec(1, kStartA, 4200, {kMid, kLow, kDeep, kMid, kMid}), rec(2, kStartB, 0, {kMid})});
         rig.probe.setFaults(c.faults);
-        EXPECT_EQ(rig.run().message, c.message);
+        const UploadResult r = rig.run();
+        EXPECT_EQ(r.status, c.status);
+        ASSERT_EQ(r.files.size(), 1u);
+        EXPECT_EQ(size_t(r.files[0].rows), c.rows);
         EXPECT_EQ(rig.files(), QStringList({"2512312359.db"}));
         const std::vector<ProfileRow> rows = readProfileRows(rig.dir.file("2512312359.db"));
         ASSERT_EQ(rows.size(), c.rows);
@@ -235,21 +250,24 @@ TEST(Upload, InterruptedUploadKeepsWhatArrived)
 
 TEST(Upload, FailuresBeforeAnyFile)
 {
-    struct Case { const char* name; std::function<void(SimulatedProbe&)> setup; QString message; };
+    struct Case { const char* name; std::function<void(SimulatedProbe&)> setup; S status; };
     const Case cases[] = {
-        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'I', 0}; }, kNotSupported},
-        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "I"; }, kNotSupported},
-        {"record before header", [](SimulatedProbe& p) { p.faults().recordBeforeHeader = true; }, kNotSupported},
-        {"header never comes", [](SimulatedProbe& p) { p.faults().stopAfter = {'I', 1}; }, kNotSupported},
-        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, kNoAnswer},
-        {"short calibration", [](SimulatedProbe& p) { p.faults().calibrationLine = QByteArray("B,1\n"); }, kBadCalibration},
+        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'I', 0}; }, S::NotSupported},
+        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "I"; }, S::NotSupported},
+        {"record before header", [](SimulatedProbe& p) { p.faults().recordBeforeHeader = true; }, S::NotSupported},
+        {"header never comes", [](SimulatedProbe& p) { p.faults().stopAfter = {'I', 1}; }, S::NotSupported},
+        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, S::NoAnswer},
+        {"short calibration", [](SimulatedProbe& p) { p.faults().calibrationLine = QByteArray("B,1\n"); }, S::BadCalibration},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig({rec(1, kStartA, 4200, {kMid})});
         c.setup(rig.probe);
         rig.table.setTableName(rig.dir.file("open.db"));
-        EXPECT_EQ(rig.run().message, c.message);
+        const UploadResult r = rig.run();
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(r.files.empty());
+        EXPECT_EQ(r.atmosphere, 10400.0f);   // the caller's, untouched
         EXPECT_TRUE(rig.files().isEmpty());
         EXPECT_EQ(rig.table.tableName(), rig.dir.file("open.db"));   // nothing was started
     }
@@ -259,8 +277,8 @@ TEST(Upload, FileThatCannotBeCreated)
 {
     Rig rig({rec(1, kStartA, 4200, {kMid}), rec(2, kStartB, 0, {kMid})});
     const UploadResult r = rig.run(rig.path() + "missing/");
-    EXPECT_EQ(r.message, "传输1个文件（因建立数据库文件错误中断了传输）");
-    EXPECT_EQ(r.outcome, UploadOutcome::DatabaseError);
+    EXPECT_EQ(r.status, S::DatabaseError);
+    EXPECT_EQ(r.files.size(), 1u);
     EXPECT_TRUE(rig.table.tableName().isEmpty());
 }
 

@@ -13,8 +13,12 @@
 #include <functional>
 
 using namespace probemem;
+using S = ProbeStatus;
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+namespace probemem {
+static void PrintTo(ProbeStatus s, std::ostream* os) { *os << statusName(s); }
+}
 
 namespace {
 
@@ -44,33 +48,32 @@ struct Rig
 
 QDateTime at(int y, int mo, int d, int h, int mi, int s) { return QDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
 
-const QString kChecksum = QStringLiteral("接收数据校验和错误！");
-const QString kWriteError = QStringLiteral("写入错误或该设备不支持此命令！");
-
 }  // namespace
 
 TEST(ProbeClock, ReadScenarios)
 {
     const QDateTime computer = at(2012, 3, 4, 5, 6, 7);
-    const QString head = QStringLiteral("计算机时间为：12-03-04 05:06:07\n声速仪时间为：");
-    struct Case { const char* name; ProbeSetup setup; QString message; };
+    struct Case { const char* name; ProbeSetup setup; S status; QString probeTime; };
     const Case cases[] = {
-        {"full year", [](SimulatedProbe& p) { p.setClock(at(2025, 6, 14, 10, 20, 30)); }, head + "25-06-14 10:20:30"},
+        {"full year", [](SimulatedProbe& p) { p.setClock(at(2025, 6, 14, 10, 20, 30)); }, S::Complete, "25-06-14 10:20:30"},
         // A probe keeping one year digit: 0x05 on a 2012 computer reads as 15.
-        {"one-digit year", [](SimulatedProbe& p) { p.setClock(at(2005, 11, 9, 23, 1, 2)); }, head + "15-11-09 23:01:02"},
-        {"year 0x40 passes", [](SimulatedProbe& p) { p.setClock(at(2040, 1, 1, 0, 0, 0)); }, head + "40-01-01 00:00:00"},
-        {"year 0x41", [](SimulatedProbe& p) { p.setClock(at(2041, 1, 1, 0, 0, 0)); }, kNotSupported},
-        {"checksum", [](SimulatedProbe& p) { p.faults().badChecksum = {'C', 0}; }, kChecksum},
-        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "C"; }, kNotSupported},
-        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'C', 0}; }, kNoAnswer},
-        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, kNoAnswer},
+        {"one-digit year", [](SimulatedProbe& p) { p.setClock(at(2005, 11, 9, 23, 1, 2)); }, S::Complete, "15-11-09 23:01:02"},
+        {"year 0x40 passes", [](SimulatedProbe& p) { p.setClock(at(2040, 1, 1, 0, 0, 0)); }, S::Complete, "40-01-01 00:00:00"},
+        {"year 0x41", [](SimulatedProbe& p) { p.setClock(at(2041, 1, 1, 0, 0, 0)); }, S::NotSupported, ""},
+        {"checksum", [](SimulatedProbe& p) { p.faults().badChecksum = {'C', 0}; }, S::ChecksumError, ""},
+        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "C"; }, S::NotSupported, ""},
+        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'C', 0}; }, S::NoAnswer, ""},
+        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, S::NoAnswer, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.setup);
-        const ClockReadResult r = readClock(rig.probe, rig.protocol, computer);
-        EXPECT_EQ(r.message, c.message);
-        EXPECT_EQ(r.ok, c.message.startsWith(head));
+        const ClockReadResult r = readClock(rig.protocol, computer);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.probeTime, c.probeTime);
+        if (r.status == S::Complete) {
+            EXPECT_EQ(r.computerTime, "12-03-04 05:06:07");
+        }
         rig.expectOffAndBounded();
     }
 }
@@ -103,23 +106,22 @@ TEST(ProbeClock, ReplyWithOneYearDigitPasses)
 
 TEST(ProbeClock, SetScenarios)
 {
-    struct Case { const char* name; QDateTime now; ProbeSetup setup; QString message; };
+    struct Case { const char* name; QDateTime now; ProbeSetup setup; S status; };
     const Case cases[] = {
-        {"sunday", at(2025, 12, 28, 9, 5, 7), {}, kWriteOk},
-        {"saturday", at(2025, 12, 27, 23, 59, 58), {}, kWriteOk},
-        {"unknown command", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().unknown = "D"; }, kWriteError},
-        {"no reply frame", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().stopAfter = {'D', 0}; }, kWriteError},
-        {"reply checksum", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().badChecksum = {'D', 0}; }, kWriteError},
-        {"no echo of D", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().noEcho = "D"; }, kNoAnswer},
+        {"sunday", at(2025, 12, 28, 9, 5, 7), {}, S::Complete},
+        {"saturday", at(2025, 12, 27, 23, 59, 58), {}, S::Complete},
+        {"unknown command", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().unknown = "D"; }, S::WriteError},
+        {"no reply frame", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().stopAfter = {'D', 0}; }, S::WriteError},
+        {"reply checksum", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().badChecksum = {'D', 0}; }, S::WriteError},
+        {"no echo of D", at(2025, 12, 28, 9, 5, 7), [](SimulatedProbe& p) { p.faults().noEcho = "D"; }, S::NoAnswer},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.setup);
-        const ClockSetResult r = setClock(rig.probe, rig.protocol, c.now);
-        EXPECT_EQ(r.message, c.message);
-        EXPECT_EQ(r.ok, c.message == kWriteOk);
+        const ProbeStatus status = setClock(rig.protocol, c.now);
+        EXPECT_EQ(status, c.status);
         rig.expectOffAndBounded();
-        if (r.ok) {
+        if (status == S::Complete) {
             // The seven clock bytes follow the letter, the weekday third.
             const std::vector<uint8_t> got = rig.probe.received();
             const auto d = std::find(got.begin(), got.end(), uint8_t('D'));
@@ -162,26 +164,34 @@ TEST(ProbeInterval, ChoiceAndConversions)
 
 TEST(ProbeInterval, ReadScenarios)
 {
-    struct Case { const char* name; ProbeSetup setup; QString text; QString message; };
+    struct Case { const char* name; ProbeSetup setup; S status; int count; bool calibrated; };
     const Case cases[] = {
-        {"one metre", [](SimulatedProbe& p) { p.setIntervalCount(454); }, "1.0", ""},
-        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "E"; }, "", kNotSupported},
-        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'E', 0}; }, "", kNoAnswer},
-        {"short calibration", [](SimulatedProbe& p) { p.faults().calibrationLine = QByteArray("B,VX1,1,2\n"); }, "", kBadCalibration},
-        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, "", kNoAnswer},
+        {"one metre", [](SimulatedProbe& p) { p.setIntervalCount(454); }, S::Complete, 454, true},
+        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "E"; }, S::NotSupported, 0, true},
+        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'E', 0}; }, S::NoAnswer, 0, true},
+        {"short calibration", [](SimulatedProbe& p) { p.faults().calibrationLine = QByteArray("B,VX1,1,2\n"); }, S::BadCalibration, 0, false},
+        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, S::NoAnswer, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.setup);
-        Calibration cal;
-        QString sn;
-        const IntervalReadResult r = readInterval(rig.probe, rig.protocol, cal, sn, 1.0f);
-        EXPECT_EQ(r.text, c.text);
-        EXPECT_EQ(r.message, c.message);
-        EXPECT_EQ(r.ok, c.message.isEmpty());
-        if (r.ok) {
-            EXPECT_EQ(sn, "VX4417");   // the probe's calibration came first
-            EXPECT_EQ(cal.lf2048, 50000.0f);
+        int calibratedEvents = 0;
+        SessionEvents events;
+        events.calibrated = [&](const CalibrationRead& read) {
+            ++calibratedEvents;
+            EXPECT_EQ(read.sn, "VX4417");
+        };
+        const IntervalReadResult r = readInterval(rig.protocol, 1.0f, events);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.count, c.count);
+        EXPECT_EQ(r.calibration.has_value(), c.calibrated);
+        EXPECT_EQ(calibratedEvents, c.calibrated ? 1 : 0);
+        if (r.status == S::Complete) {
+            EXPECT_EQ(fmt::formatFloat("0.0", r.metres), "1.0");
+        }
+        if (r.calibration) {
+            EXPECT_EQ(r.calibration->sn, "VX4417");   // the probe's calibration came first
+            EXPECT_EQ(r.calibration->cal.lf2048, 50000.0f);
         }
         rig.expectOffAndBounded();
     }
@@ -189,27 +199,25 @@ TEST(ProbeInterval, ReadScenarios)
 
 TEST(ProbeInterval, SetScenarios)
 {
-    struct Case { const char* name; QString readText, setText; ProbeSetup setup; QString message; bool sent; int count; };
+    struct Case { const char* name; QString readText, setText; ProbeSetup setup; S status; bool sent; int count; };
     const Case cases[] = {
-        {"two metres", "", "2.0", {}, kWriteOk, true, 907},
-        {"read differs", "0.5", "0.1", {}, kWriteOk, true, 45},
-        {"same setting", "0.5", "0.5", {}, kIntervalSame, false, 227},
+        {"two metres", "", "2.0", {}, S::Complete, true, 907},
+        {"read differs", "0.5", "0.1", {}, S::Complete, true, 45},
+        {"same setting", "0.5", "0.5", {}, S::SameInterval, false, 227},
         // The up-down was never used: the probe is not even switched on.
-        {"empty choice", "", "", {}, kIntervalMissing, false, 227},
-        {"not a number", "", "x", {}, kIntervalInvalid, false, 227},
-        {"unknown command", "", "2.0", [](SimulatedProbe& p) { p.faults().unknown = "F"; }, kNotSupported, true, 227},
-        {"no echo of F", "", "2.0", [](SimulatedProbe& p) { p.faults().noEcho = "F"; }, kNoAnswer, true, 227},
+        {"empty choice", "", "", {}, S::NoInterval, false, 227},
+        {"not a number", "", "x", {}, S::InvalidInterval, false, 227},
+        {"unknown command", "", "2.0", [](SimulatedProbe& p) { p.faults().unknown = "F"; }, S::NotSupported, true, 227},
+        {"no echo of F", "", "2.0", [](SimulatedProbe& p) { p.faults().noEcho = "F"; }, S::NoAnswer, true, 227},
+        {"beyond 16 bits", "", "1000", {}, S::InvalidInterval, true, 227},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.setup);
         rig.probe.setIntervalCount(227);
-        Calibration cal;
-        QString sn;
-        const IntervalSetResult r = setInterval(rig.probe, rig.protocol, cal, sn, 1.0f, c.readText, c.setText);
-        EXPECT_EQ(r.message, c.message);
-        EXPECT_EQ(r.ok, c.message == kWriteOk);
-        EXPECT_EQ(r.sent, c.sent);
+        const IntervalSetResult r = setInterval(rig.protocol, 1.0f, c.readText, c.setText);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.calibration.has_value(), c.sent);
         EXPECT_EQ(!rig.probe.sent().empty(), c.sent);
         EXPECT_EQ(rig.probe.intervalCount(), c.count);
         rig.expectOffAndBounded();
@@ -218,21 +226,26 @@ TEST(ProbeInterval, SetScenarios)
 
 TEST(ProbeClear, Scenarios)
 {
-    struct Case { const char* name; ProbeSetup setup; QString message; int eraseMs; };
+    struct Case { const char* name; ProbeSetup setup; S status; int eraseMs; };
     const Case cases[] = {
-        {"k = 2", [](SimulatedProbe& p) { p.setEraseDurationByte(0x40); }, "文件已经删除！", 9000},
+        {"k = 2", [](SimulatedProbe& p) { p.setEraseDurationByte(0x40); }, S::Complete, 9000},
         // Below 32 there is no erase phase: the bar goes full at once.
-        {"k = 0", [](SimulatedProbe& p) { p.setEraseDurationByte(0x1F); }, "文件已经删除！", 0},
-        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "J"; }, kNotSupported, -1},
-        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'J', 0}; }, kNoAnswer, -1},
+        {"k = 0", [](SimulatedProbe& p) { p.setEraseDurationByte(0x1F); }, S::Complete, 0},
+        {"unknown command", [](SimulatedProbe& p) { p.faults().unknown = "J"; }, S::NotSupported, -1},
+        {"silent after echo", [](SimulatedProbe& p) { p.faults().stopAfter = {'J', 0}; }, S::NoAnswer, -1},
+        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, S::NoAnswer, -2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.setup);
         std::vector<std::pair<int, uint32_t>> bar;   // percent, sim time
-        const ClearResult r = clearMemory(rig.probe, rig.protocol, [&](int p) { bar.push_back({p, rig.clk.now()}); });
-        EXPECT_EQ(r.message, c.message);
-        EXPECT_EQ(r.cleared, c.message == "文件已经删除！");
+        int started = 0;
+        SessionEvents events;
+        events.started = [&] { ++started; };
+        events.percent = [&](int p) { bar.push_back({p, rig.clk.now()}); };
+        const ProbeStatus status = clearMemory(rig.protocol, events);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(started, c.eraseMs == -2 ? 0 : 1);   // once the probe took the command
         rig.expectOffAndBounded();
         if (c.eraseMs < 0)
             continue;
@@ -244,7 +257,7 @@ TEST(ProbeClear, Scenarios)
         const uint32_t span = bar.back().second - bar.front().second;
         EXPECT_GE(span, uint32_t(c.eraseMs));
         EXPECT_LT(span, uint32_t(c.eraseMs) + 200);
-        if (r.cleared) {
+        if (status == S::Complete) {
             EXPECT_TRUE(rig.probe.recordings().empty());
         }
     }
@@ -257,16 +270,10 @@ TEST(ProbeClear, NoClosingByteIsAnError)
         p.faults().loseByte = {'J', 1};
     });
     // Once erasing, the probe's stream comes back too late to pass for the closing byte.
-    const ClearResult r = clearMemory(rig.probe, rig.protocol, [&](int) { rig.probe.setFrameRate(0.2); });
-    EXPECT_EQ(r.message, "文件删除时出错！");
-    EXPECT_FALSE(r.cleared);
+    SessionEvents events;
+    events.percent = [&](int) { rig.probe.setFrameRate(0.2); };
+    EXPECT_EQ(clearMemory(rig.protocol, events), S::AbnormalEnd);
     rig.expectOffAndBounded();
-}
-
-TEST(ProbeClear, QuestionNamesWhatIsLost)
-{
-    EXPECT_EQ(clearQuestion(3), "删除声速仪中的全部 3 个文件？删除后无法恢复。");
-    EXPECT_EQ(clearQuestion(-1), "删除声速仪中的全部文件？删除后无法恢复。");
 }
 
 TEST(ProbeListing, Scenarios)
@@ -281,30 +288,39 @@ TEST(ProbeListing, Scenarios)
     const auto two = [rec](SimulatedProbe& p) {
         p.setRecordings({rec(1, at(2025, 12, 31, 23, 59, 0)), rec(31, at(2026, 1, 2, 8, 30, 0))});
     };
-    struct Case { const char* name; ProbeSetup setup; QString message; int entries; std::optional<int> memorySize; };
+    struct Case { const char* name; ProbeSetup setup; S status; int entries; std::optional<int> memorySize; double free; };
     const Case cases[] = {
-        {"empty memory", [](SimulatedProbe& p) { p.setRecordings({}); p.setMemoryUsed(64); }, "共有 0 个文件剩余内存：100.0%", 0, 32704},
-        {"used below 64", [](SimulatedProbe& p) { p.setRecordings({}); p.setMemoryUsed(0); }, "共有 0 个文件剩余内存：100.2%", 0, 32704},
-        {"two files", [two](SimulatedProbe& p) { two(p); p.setMemorySize(1000); p.setMemoryUsed(564); }, "共有 2 个文件剩余内存：50.0%", 2, 1000},
+        {"empty memory", [](SimulatedProbe& p) { p.setRecordings({}); p.setMemoryUsed(64); }, S::Complete, 0, 32704, 100.0},
+        {"used below 64", [](SimulatedProbe& p) { p.setRecordings({}); p.setMemoryUsed(0); }, S::Complete, 0, 32704, 100.1956947},
+        {"two files", [two](SimulatedProbe& p) { two(p); p.setMemorySize(1000); p.setMemoryUsed(564); }, S::Complete, 2, 1000, 50.0},
         // A memory size of 64 in the end frame gives no divisor: no figure, MemorySize kept.
-        {"size zero", [](SimulatedProbe& p) { p.setRecordings({}); p.setMemorySize(0); }, "共有 0 个文件", 0, std::nullopt},
-        {"number 32 later", [rec](SimulatedProbe& p) { p.setRecordings({rec(1, at(2025, 1, 1, 0, 0, 0)), rec(32, at(2025, 1, 2, 0, 0, 0))}); }, "共有 1 个文件（非正常结束）", 1, std::nullopt},
-        {"number 32 first", [rec](SimulatedProbe& p) { p.setRecordings({rec(32, at(2025, 1, 2, 0, 0, 0))}); }, kNotSupported, 0, std::nullopt},
-        {"checksum", [two](SimulatedProbe& p) { two(p); p.faults().badChecksum = {'G', 1}; }, "共有 1 个文件（校验和错误）;", 1, std::nullopt},
-        {"silent midway", [two](SimulatedProbe& p) { two(p); p.faults().stopAfter = {'G', 1}; }, "共有 1 个文件（非正常结束）", 1, std::nullopt},
-        {"silent at once", [two](SimulatedProbe& p) { two(p); p.faults().stopAfter = {'G', 0}; }, kNotSupported, 0, std::nullopt},
-        {"unknown command", [two](SimulatedProbe& p) { two(p); p.faults().unknown = "G"; }, kNotSupported, 0, std::nullopt},
-        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, kNoAnswer, 0, std::nullopt},
+        {"size zero", [](SimulatedProbe& p) { p.setRecordings({}); p.setMemorySize(0); }, S::Complete, 0, std::nullopt, 0},
+        {"number 32 later", [rec](SimulatedProbe& p) { p.setRecordings({rec(1, at(2025, 1, 1, 0, 0, 0)), rec(32, at(2025, 1, 2, 0, 0, 0))}); }, S::AbnormalEnd, 1, std::nullopt, 0},
+        {"number 32 first", [rec](SimulatedProbe& p) { p.setRecordings({rec(32, at(2025, 1, 2, 0, 0, 0))}); }, S::NotSupported, 0, std::nullopt, 0},
+        {"checksum", [two](SimulatedProbe& p) { two(p); p.faults().badChecksum = {'G', 1}; }, S::ChecksumError, 1, std::nullopt, 0},
+        {"silent midway", [two](SimulatedProbe& p) { two(p); p.faults().stopAfter = {'G', 1}; }, S::AbnormalEnd, 1, std::nullopt, 0},
+        {"silent at once", [two](SimulatedProbe& p) { two(p); p.faults().stopAfter = {'G', 0}; }, S::NotSupported, 0, std::nullopt, 0},
+        {"unknown command", [two](SimulatedProbe& p) { two(p); p.faults().unknown = "G"; }, S::NotSupported, 0, std::nullopt, 0},
+        {"no handshake", [](SimulatedProbe& p) { p.faults().ignoreAttention = true; }, S::NoAnswer, 0, std::nullopt, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.setup);
         std::vector<DirectoryEntry> shown;
-        const ListingResult r = listRecordings(rig.probe, rig.protocol, [&](const DirectoryEntry& e) { shown.push_back(e); });
-        EXPECT_EQ(r.message, c.message);
+        int started = 0;
+        SessionEvents events;
+        events.started = [&] { ++started; };
+        events.entry = [&](const DirectoryEntry& e) { shown.push_back(e); };
+        const ListingResult r = listRecordings(rig.protocol, events);
+        EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.entries.size(), size_t(c.entries));
         EXPECT_EQ(shown, r.entries);
-        EXPECT_EQ(r.memorySize, c.memorySize);
+        EXPECT_EQ(started, c.status == S::NoAnswer ? 0 : 1);
+        ASSERT_EQ(r.memory.has_value(), c.memorySize.has_value());
+        if (r.memory) {
+            EXPECT_EQ(r.memory->memorySize, *c.memorySize);
+            EXPECT_NEAR(r.memory->freePercent, c.free, 1e-6);
+        }
         rig.expectOffAndBounded();
     }
 }
@@ -319,10 +335,10 @@ TEST(ProbeListing, EntriesShowNumberAndTime)
         b.start = at(2026, 1, 2, 8, 5, 0);
         p.setRecordings({a, b});
     });
-    const ListingResult r = listRecordings(rig.probe, rig.protocol, {});
+    const ListingResult r = listRecordings(rig.protocol);
     const std::vector<DirectoryEntry> want = {{0, "25-12-31 23:59"}, {31, "26-01-02 08:05"}};
     EXPECT_EQ(r.entries, want);
-    EXPECT_EQ(r.outcome, ListOutcome::Complete);
+    EXPECT_EQ(r.status, S::Complete);
 }
 
 TEST(ProbeListing, MemoryFigures)

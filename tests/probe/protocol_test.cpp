@@ -1,5 +1,6 @@
 #include "probe/MsClock.h"
 #include "probe/ProbeProtocol.h"
+#include "probe/ProbeSession.h"
 #include "probe/SimulatedProbe.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -164,7 +165,8 @@ TEST(Handshake, ScenariosOnTheSimulatedProbe)
         const uint32_t took = clk.now() - start;
         EXPECT_GE(took, c.minMs);
         EXPECT_LE(took, c.maxMs);
-        EXPECT_EQ(sim.powered(), c.ok);
+        // The power is the caller's guard's: a failed handshake leaves it alone.
+        EXPECT_EQ(sim.powered(), c.power);
         EXPECT_EQ(countSent(sim, '$'), c.attentions);
         EXPECT_EQ(countSent(sim, c.command), c.letters);
         if (c.command == cmd::ReadCalibration) {
@@ -172,6 +174,36 @@ TEST(Handshake, ScenariosOnTheSimulatedProbe)
             EXPECT_LE(clk.now() - sim.sent().back().at, 3u);
             EXPECT_EQ(sim.sent().back().value, c.command);
         }
+    }
+}
+
+TEST(Handshake, CommandsFindTheGapAtTheFullLineRate)
+{
+    // At 96 frames/s the frames follow each other without a gap: "$" goes in
+    // after the frame that carries it, and the replies still come whole. At
+    // 2 frames/s the stream resumes after a reply just inside the 500 ms
+    // stream check of the next command (slower streams miss it).
+    for (double rate : {96.0, 2.0}) {
+        SCOPED_TRACE(testing::Message() << rate << " frames/s");
+        SimulatedClock clk;
+        SimulatedProbe sim(clk);
+        sim.setFrameRate(rate);
+        sim.open();
+        sim.setPower(1);
+        ProbeProtocol protocol(sim);
+        Calibration cal;
+        QString sn;
+        ASSERT_EQ(protocol.readCalibration(&cal, &sn), ProbeProtocol::CalibrationResult::Ok);
+        EXPECT_EQ(sn, sim.deviceNumber());
+        EXPECT_EQ(cal.lf2048, sim.calibration().lf2048);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(protocol.sendCommand(cmd::ReadClock));
+            ASSERT_TRUE(protocol.waitForBytes(10, 100));
+            uint8_t reply[10];
+            ASSERT_EQ(sim.read(reinterpret_cast<char*>(reply), 10), 10);
+            EXPECT_TRUE(replyChecksumOk(reply));
+        }
+        EXPECT_EQ(countSent(sim, '$'), 4);
     }
 }
 
@@ -205,14 +237,18 @@ TEST(Handshake, StreamWithoutSyncFailsAfterTheFirstWindow)
 {
     ScriptedProbe probe;
     probe.withSync = false;
-    probe.setPower(1);
     ProbeProtocol protocol(probe);
-    const uint32_t start = probe.clk.now();
-    EXPECT_FALSE(protocol.sendCommand(cmd::ReadClock));
-    const uint32_t took = probe.clk.now() - start;
+    uint32_t took = 0;
+    {
+        probemem::ProbePower power(probe);
+        const uint32_t start = probe.clk.now();
+        EXPECT_FALSE(protocol.sendCommand(cmd::ReadClock));
+        took = probe.clk.now() - start;
+        EXPECT_TRUE(probe.powered());
+    }
     EXPECT_GE(took, 2500u);
     EXPECT_LE(took, 2505u);
-    EXPECT_FALSE(probe.powered());
+    EXPECT_FALSE(probe.powered());   // the guard switched it off
     EXPECT_TRUE(probe.puts.empty());
 }
 
@@ -320,12 +356,11 @@ TEST(Calibration, LinesFromTheProbe)
         const uint32_t start = clk.now();
         EXPECT_EQ(protocol.readCalibration(&cal, &sn), c.result);
         EXPECT_LE(clk.now() - start, uint32_t(ProbeProtocol::kCalibrationTimeoutMs + 600));
+        EXPECT_TRUE(sim.powered());   // switching off is the caller's guard's
         if (c.result == R::Ok) {
-            EXPECT_TRUE(sim.powered());
             EXPECT_EQ(sn, c.sn);
             EXPECT_EQ(0, memcmp(&cal, &expected, sizeof cal));
         } else {
-            EXPECT_FALSE(sim.powered());
             EXPECT_EQ(sn, QStringLiteral("old"));
             EXPECT_EQ(0, memcmp(&cal, &before, sizeof cal));
         }
@@ -342,6 +377,58 @@ TEST(Calibration, SilentProbeIsNoAnswer)
     QString sn;
     EXPECT_EQ(protocol.readCalibration(&cal, &sn), ProbeProtocol::CalibrationResult::NoAnswer);
     EXPECT_FALSE(sim.powered());
+}
+
+// The live run's power-on: the probe stays on only with its calibration read.
+TEST(Calibration, PowerOnKeepsTheProbeOnlyWhenRead)
+{
+    using probemem::ProbeStatus;
+    struct Case { const char* name; QByteArray line; bool deaf; ProbeStatus status; };
+    const Case cases[] = {
+        {"the probe's own line", "", false, ProbeStatus::Complete},
+        {"79 characters", lineOfLength(79) + "\n", false, ProbeStatus::BadCalibration},
+        {"never answers $", "", true, ProbeStatus::NoAnswer},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedClock clk;
+        SimulatedProbe sim(clk);
+        SimulatedProbe::Faults f;
+        if (!c.line.isEmpty())
+            f.calibrationLine = c.line;
+        f.ignoreAttention = c.deaf;
+        sim.setFaults(f);
+        sim.open();
+        ProbeProtocol protocol(sim);
+        const probemem::PowerOnResult r = probemem::powerOn(protocol);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(sim.powered(), c.status == ProbeStatus::Complete);
+        EXPECT_EQ(r.calibration.has_value(), c.status == ProbeStatus::Complete);
+        if (r.calibration) {
+            EXPECT_EQ(r.calibration->sn, QStringLiteral("VX4417"));
+        }
+    }
+}
+
+TEST(ProbePower, OffOnEveryWayOutUnlessKept)
+{
+    ScriptedProbe probe;
+    {
+        probemem::ProbePower power(probe);
+        EXPECT_TRUE(probe.powered());
+    }
+    EXPECT_FALSE(probe.powered());
+    auto throwing = [&] {
+        probemem::ProbePower power(probe);
+        throw 1;
+    };
+    EXPECT_ANY_THROW(throwing());
+    EXPECT_FALSE(probe.powered());
+    {
+        probemem::ProbePower power(probe);
+        power.keepOn();
+    }
+    EXPECT_TRUE(probe.powered());
 }
 
 }  // namespace

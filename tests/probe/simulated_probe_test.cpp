@@ -264,6 +264,79 @@ TEST(SimulatedProbe, StreamByteFaultsBreakExactlyOneFrame)
     }
 }
 
+TEST(SimulatedProbe, LiveStreamKeepsTheLinesPaceAtAnyRate)
+{
+    // 60 s looked at every millisecond. At 96 frames/s the line is full:
+    // 960 bytes a second from the first frame on (50 ms boot), never two in
+    // one millisecond (a byte takes 1.04 ms), whole frames one after another.
+    struct Case { double rate; int bytes; } cases[] = {{96, 57552}, {10, 6000}, {7, 4200}, {1, 600}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " frames/s");
+        Bench b;
+        b.probe.setFrameRate(c.rate);
+        b.probe.setPower(1);
+        QByteArray stream;
+        int most = 0;
+        for (int ms = 0; ms < 60000; ++ms) {
+            b.clock.advance(1);
+            QByteArray chunk(b.probe.inputCount(), '\0');
+            b.probe.read(chunk.data(), chunk.size());
+            most = std::max(most, int(chunk.size()));
+            stream += chunk;
+        }
+        EXPECT_EQ(most, 1);
+        EXPECT_EQ(stream.size(), c.bytes);
+        int broken = 0;
+        for (int i = 0; i + 10 <= stream.size(); i += 10)
+            broken += uint8_t(stream[i]) != 0xAA;
+        EXPECT_EQ(broken, 0);
+    }
+}
+
+TEST(SimulatedProbe, WaitsSleepOnceAndEndWhenPollingWould)
+{
+    // The probe's own wait sleeps until the bytes wanted are due (or a frame
+    // is sent); it must end
+    // at the same millisecond, with the same answer, as looking every
+    // millisecond (the port's default wait) on an identical probe.
+    struct CountingClock : SimulatedClock
+    {
+        int sleeps = 0;
+        void sleepMs(uint32_t ms) override { ++sleeps, SimulatedClock::sleepMs(ms); }
+    };
+    struct Wait { int count, ms; } waits[] = {{2, 500}, {9, 20}, {1, 30}, {10, 200}, {30, 40}, {1, 3}, {200, 5}};
+    for (double rate : {10.0, 96.0}) {
+        CountingClock ca, cb;
+        SimulatedProbe sleeping(ca), polling(cb);
+        for (SimulatedProbe* p : {&sleeping, &polling}) {
+            p->setFrameRate(rate);
+            p->open();
+        }
+        // Powered off the port is silent: one sleep for the whole bound.
+        EXPECT_FALSE(sleeping.waitForBytes(2, 500));
+        EXPECT_EQ(ca.sleeps, 1);
+        EXPECT_EQ(ca.now() - 1000, 500u);
+        cb.advance(500);
+        for (SimulatedProbe* p : {&sleeping, &polling})
+            p->setPower(1);
+        for (int round = 0; round < 20; ++round) {
+            for (const Wait& w : waits) {
+                SCOPED_TRACE(testing::Message() << rate << " frames/s, round " << round << ", " << w.count
+                                                << " bytes in " << w.ms << " ms");
+                ca.sleeps = 0;
+                const bool a = sleeping.waitForBytes(w.count, w.ms);
+                const bool p = polling.SerialPort::waitForBytes(w.count, w.ms);
+                EXPECT_EQ(a, p);
+                EXPECT_EQ(ca.now(), cb.now());
+                EXPECT_LE(ca.sleeps, (w.count + 9) / 10 + 1);   // one per frame waited for, not per byte
+                char drop[7];
+                sleeping.read(drop, 7);
+                polling.read(drop, 7);
+            }
+        }
+    }
+}
+
 TEST(SimulatedProbe, CalibrationLineCarriesTheProbesCoefficients)
 {
     Bench b;

@@ -1,5 +1,7 @@
+#include "FormatReference.h"
 #include "text/Format.h"
 #include <gtest/gtest.h>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -27,9 +29,75 @@ TEST(FormatFloat, PatternsRoundHalfAwayFromZeroOnTheExactValue)
         {"###0.###", 0.0004, "0"},      {"0", 2.5, "3"},
         {"0.00", 1e20, "100000000000000000000.00"},
         {"0.0m", 1.25, "1.3m"},
+        // Half-even rounding or the shortest text ("0.35", "1.015") would differ here.
+        {"0.000", 0.0625, "0.063"},     {"0", 3.5, "4"},          {"0", -2.5, "-3"},
+        {"0.0", 0.35, "0.3"},           {"0.00", 1.015, "1.01"},  {"0.0", 0.45, "0.5"},
+        {"0.00", std::nextafter(0.125, 0.0), "0.12"},
+        {"0.00", 1e23, "99999999999999991611392.00"},
+        {"0.0", 5e-324, "0.0"},         {"0.0", -5e-324, "0.0"},  {"0.00", -0.004999, "0.00"},
+        {"0.###", 1e-300, "0"},         {"0000.0", 1480.25, "1480.3"},
+        {"0.000000000000000000000000000", 0.1, "0.100000000000000005551115123"},
+        {"0.0000000000000000000000000000", 0.1, "0.1000000000000000055511151231"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(fmt::formatFloat(c.pattern, c.value), c.text) << c.pattern << " " << c.value;
+}
+
+// The exact integer path and the printed fallback against the first, printed
+// implementation: every pattern, every edge value, both ways of writing.
+TEST(FormatFloat, SameTextAsThePrintedDigitsOnEdgeValues)
+{
+    const std::vector<double> values = reference::edgeValues();
+    int differences = 0;
+    for (const QString& pattern : reference::patterns()) {
+        const fmt::FloatFormat format(pattern);
+        for (double v : values) {
+            const QString expected = reference::formatFloat(pattern, v);
+            QByteArray appended = "x";
+            format.appendLatin1(appended, v);
+            if (fmt::formatFloat(pattern, v) != expected || format.text(v) != expected
+                || appended != "x" + expected.toLatin1()) {
+                ADD_FAILURE() << qPrintable(pattern) << " " << v << " (" << std::hexfloat << v
+                              << "): " << qPrintable(fmt::formatFloat(pattern, v)) << " != "
+                              << qPrintable(expected);
+                if (++differences == 20)
+                    return;
+            }
+        }
+    }
+}
+
+TEST(FormatFloat, RoundedValueIsTheValueOfTheText)
+{
+    for (int decimals : {0, 1, 2, 3, 7, 22, 23, 30}) {
+        const QString pattern = decimals ? "0." + QString(decimals, '0') : QString("0");
+        for (double v : reference::edgeValues()) {
+            double expected = 0.0;
+            reference::parseFloat(reference::formatFloat(pattern, v), &expected);
+            const double got = fmt::roundedValue(v, decimals);
+            ASSERT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(expected))
+                << decimals << " " << v << " " << got << " " << expected;
+        }
+    }
+    EXPECT_EQ(fmt::roundedValue(2.675, 2), 2.67);
+    EXPECT_FALSE(std::signbit(fmt::roundedValue(-0.001, 2)));   // "0.00"
+}
+
+TEST(ParseFloat, SameValueAsStrtod)
+{
+    QStringList texts = {"1e-400", "-1e-400", "1e-310", "2.4703282292062328e-324", "1e308",
+                         "1.7976931348623159e308", "+0", "-0", "0.000000000000000000000000001",
+                         "123456789012345678901234567890", " 9007199254740993 ", "1.e5", ".5e-3",
+                         QString(80, '9') + ".5", "0." + QString(400, '0') + "1", "1E+2"};
+    for (double v : reference::edgeValues())
+        texts << fmt::floatToStr(v) << reference::formatFloat("0.00", v)
+              << reference::formatFloat("0." + QString(30, '#'), v);
+    for (const QString& t : texts) {
+        double expected = -99, got = -99;
+        const bool ok = reference::parseFloat(t, &expected);
+        ASSERT_EQ(fmt::parseFloat(t, &got), ok) << qPrintable(t);
+        ASSERT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(expected)) << qPrintable(t);
+    }
 }
 
 TEST(FormatFloat, NonFiniteValuesGiveText)

@@ -1,0 +1,3 @@
+#include "document/Log.h"
+
+Q_LOGGING_CATEGORY(lcDocument, "sv.document", QtWarningMsg)

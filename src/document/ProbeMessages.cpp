@@ -1,0 +1,118 @@
+#include "document/ProbeMessages.h"
+#include "text/Format.h"
+
+namespace probemsg {
+
+namespace {
+
+using probemem::ProbeStatus;
+
+// Matches every command: outcomes that read the same after each.
+constexpr auto kAny = static_cast<Command>(-1);
+
+struct Row
+{
+    Command command;
+    ProbeStatus status;
+    const char* text;   // UTF-8; %1 the count of files
+};
+
+// The first row that names the command wins over a kAny row.
+const Row kTable[] = {
+    {kAny, ProbeStatus::NoAnswer, "声速仪无应答，请检查电缆连接和电池电量！"},
+    {kAny, ProbeStatus::NotSupported, "该设备不支持此命令！"},
+    {kAny, ProbeStatus::BadCalibration, "标定参数读出错误，需要厂家维修！"},
+    {Command::PowerOn, ProbeStatus::Complete, ""},
+    {Command::ReadClock, ProbeStatus::ChecksumError, "接收数据校验和错误！"},
+    {Command::ReadClock, ProbeStatus::Complete, "计算机时间为：%1\n声速仪时间为：%2"},
+    {Command::SetClock, ProbeStatus::Complete, "写入正确！"},
+    {Command::SetClock, ProbeStatus::WriteError, "写入错误或该设备不支持此命令！"},
+    {Command::ReadInterval, ProbeStatus::Complete, ""},
+    {Command::SetInterval, ProbeStatus::Complete, "写入正确！"},
+    {Command::SetInterval, ProbeStatus::SameInterval, "当前参数与要设置参数相同，不必重置！"},
+    {Command::SetInterval, ProbeStatus::NoInterval, "请先选择要设置的记录间距！"},
+    {Command::SetInterval, ProbeStatus::InvalidInterval, "记录间距数值错误！"},
+    {Command::Clear, ProbeStatus::Complete, "文件已经删除！"},
+    {Command::Clear, ProbeStatus::AbnormalEnd, "文件删除时出错！"},
+    {Command::List, ProbeStatus::Complete, "共有 %1 个文件"},
+    {Command::List, ProbeStatus::AbnormalEnd, "共有 %1 个文件（非正常结束）"},
+    {Command::List, ProbeStatus::ChecksumError, "共有 %1 个文件（校验和错误）;"},
+    {Command::Upload, ProbeStatus::Complete, "传输%1个文件（传输完成）"},
+    {Command::Upload, ProbeStatus::AbnormalEnd, "传输%1个文件（非正常结束）"},
+    {Command::Upload, ProbeStatus::ChecksumError, "传输%1个文件（因校验和错误中断了传输）"},
+    {Command::Upload, ProbeStatus::DatabaseError, "传输%1个文件（因建立数据库文件错误中断了传输）"},
+};
+
+QString pattern(Command command, ProbeStatus status)
+{
+    const Row* any = nullptr;
+    for (const Row& row : kTable) {
+        if (row.status != status)
+            continue;
+        if (row.command == command)
+            return QString::fromUtf8(row.text);
+        if (row.command == kAny)
+            any = &row;
+    }
+    return any ? QString::fromUtf8(any->text) : QString();
+}
+
+// The count goes in as text: QString::arg(int) would read a "%" in the pattern.
+QString withCount(Command command, ProbeStatus status, std::size_t count)
+{
+    QString p = pattern(command, status);
+    return p.replace(QStringLiteral("%1"), QString::number(count));
+}
+
+}  // namespace
+
+QString message(Command command, ProbeStatus status)
+{
+    return pattern(command, status);
+}
+
+QString message(const probemem::ClockReadResult& r)
+{
+    QString p = pattern(Command::ReadClock, r.status);
+    if (r.status == ProbeStatus::Complete)
+        p.replace(QStringLiteral("%1"), r.computerTime).replace(QStringLiteral("%2"), r.probeTime);
+    return p;
+}
+
+QString message(const probemem::ListingResult& r)
+{
+    QString text = withCount(Command::List, r.status, r.entries.size());
+    if (r.status == ProbeStatus::Complete && r.memory)
+        text += QStringLiteral("剩余内存：") + fmt::formatFloat(QStringLiteral("0.0"), r.memory->freePercent) + '%';
+    return text;
+}
+
+QString message(const probemem::UploadResult& r)
+{
+    return withCount(Command::Upload, r.status, r.files.size());
+}
+
+QString portOpenMessage(PortOpenResult r)
+{
+    switch (r) {
+    case PortOpenResult::Ok: break;
+    case PortOpenResult::OpenFailed: return QStringLiteral("打开串行口时出错！");
+    case PortOpenResult::BaudFailed: return QStringLiteral("波特率设置错误！");
+    }
+    return {};
+}
+
+QString deviceNumberText(const QString& sn) { return QStringLiteral("设备号：") + sn; }
+
+QString recordingText(int number) { return QStringLiteral("文件号：") + QString::number(number); }
+
+QString clearQuestion(int fileCount)
+{
+    if (fileCount > 0)
+        return QStringLiteral("删除声速仪中的全部 %1 个文件？删除后无法恢复。").arg(fileCount);
+    return QStringLiteral("删除声速仪中的全部文件？删除后无法恢复。");
+}
+
+QString clearCaption() { return QStringLiteral("删除文件"); }
+
+}  // namespace probemsg
