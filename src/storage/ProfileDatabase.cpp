@@ -73,7 +73,8 @@ Status fill(const QString& path, const std::vector<StoredRow>& rows)
     SqliteDb db;
     if (db.open(path, SQLITE_OPEN_READWRITE) != SQLITE_OK)
         return Status::failure(db.reason());
-    if (db.exec("PRAGMA locking_mode=EXCLUSIVE; PRAGMA synchronous=FULL; BEGIN") != SQLITE_OK
+    // Locked from the start: a cleaner of stale temporary files sees it held.
+    if (db.exec("PRAGMA locking_mode=EXCLUSIVE; PRAGMA synchronous=FULL; BEGIN EXCLUSIVE") != SQLITE_OK
         || createSchema(db) != SQLITE_OK)
         return Status::failure(db.reason());
     {
@@ -288,6 +289,19 @@ Result<std::vector<StoredRow>> ProfileDatabase::read(const QString& path)
     return rows;
 }
 
+bool ProfileDatabase::isHeld(const QString& path)
+{
+    // Every connection to a file in write-ahead-log mode keeps its -wal file;
+    // a read-only connection would make -shm and -wal files to find out.
+    ProfileHeader header;
+    if (checkProfileHeader(path, &header) && header.walMode)
+        return QFileInfo::exists(path + "-wal");
+    // Anything else (a file being built is still empty) by its lock.
+    SqliteDb probe;
+    return probe.open(path, SQLITE_OPEN_READONLY) == SQLITE_OK
+           && isBusy(probe.exec("BEGIN; SELECT count(*) FROM sqlite_master; COMMIT"));
+}
+
 Status ProfileDatabase::build(const QString& path, const std::vector<StoredRow>& rows)
 {
     const QFileInfo target(path);
@@ -295,12 +309,8 @@ Status ProfileDatabase::build(const QString& path, const std::vector<StoredRow>&
     if (target.isDir())
         return Status::failure(systemReason(EISDIR));
     // A profile file in use (a recording, another window) is not pulled away from its holder.
-    if (checkProfileHeader(path)) {
-        SqliteDb probe;
-        if (probe.open(path, SQLITE_OPEN_READONLY) == SQLITE_OK
-            && isBusy(probe.exec("BEGIN; SELECT count(*) FROM sqlite_master; COMMIT")))
-            return Status::failure(probe.reason());
-    }
+    if (isHeld(path))
+        return Status::failure(sqliteReason(nullptr, SQLITE_BUSY));
     const Result<QString> temp = reserveTempFile(path);
     if (!temp)
         return temp.status();

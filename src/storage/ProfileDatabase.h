@@ -51,6 +51,10 @@ public:
     // profile file held open by another connection is not replaced.
     static Status build(const QString& path, const std::vector<StoredRow>& rows);
 
+    // Whether another connection holds the profile file at `path` (a recording,
+    // a window, a save in progress), found without writing anything near it.
+    static bool isHeld(const QString& path);
+
 private:
     struct Statements;
     Status writable();

@@ -1,24 +1,14 @@
 #include "storage/StaleTempFiles.h"
 #include "storage/FileSystem.h"
 #include "storage/Log.h"
+#include "storage/ProfileDatabase.h"
 #include "storage/ProfileSchema.h"
-#include "storage/Sqlite.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <sqlite3.h>
 
 namespace {
-
-// Held when a connection (a save or a recording start in progress, here or
-// in another program) keeps a lock on it.
-bool isHeld(const QString& path)
-{
-    SqliteDb db;
-    return db.open(path, SQLITE_OPEN_READONLY) == SQLITE_OK
-           && isBusy(db.exec("BEGIN; SELECT count(*) FROM sqlite_master; COMMIT"));
-}
 
 // Our header, or empty under the name of a profile file's temporary (killed
 // before SQLite wrote its first page).
@@ -54,7 +44,8 @@ int removeStaleTempFiles(const QString& dir)
         if (!QFileInfo::exists(path))
             continue;   // went with its file
         if (isTempFileName(fi.fileName())) {
-            if (!isOurs(path) || isHeld(path))
+            // Held: a save or a recording start in progress, here or in another program.
+            if (!isOurs(path) || ProfileDatabase::isHeld(path))
                 continue;
             qCInfo(lcStorage) << "removing stale temporary file" << path;
             for (const QString& p : {path + "-journal", path + "-wal", path + "-shm", path})

@@ -253,6 +253,12 @@ TEST(StaleTempFiles, NextSaveRemovesOursAndNothingElse)
     for (const auto* files : {&stale, &kept})
         for (const auto& [name, bytes] : *files)
             TestDir::writeAll(dir.file(name), bytes);
+    // One being built by another save: still empty, but locked.
+    const QString building = dir.file(".building.db.Bb1Bb1");
+    TestDir::writeAll(building, "");
+    SqliteDb builder;
+    ASSERT_EQ(builder.open(building, SQLITE_OPEN_READWRITE), SQLITE_OK);
+    ASSERT_EQ(builder.exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE"), SQLITE_OK);
 
     write(dir.file("new.db"), cast(3));
 
@@ -264,6 +270,8 @@ TEST(StaleTempFiles, NextSaveRemovesOursAndNothingElse)
         EXPECT_EQ(after.at(name), bytes) << name.toStdString();
     }
     EXPECT_EQ(after.count(".held.db.Zz9Zz9"), 1u);
+    EXPECT_EQ(after.count(".building.db.Bb1Bb1"), 1u);
+    EXPECT_EQ(after.count(".building.db.Bb1Bb1-journal"), 1u);
     EXPECT_EQ(after.count("new.db"), 1u);
-    EXPECT_EQ(after.size(), kept.size() + 3);   // + ours, new, the held one
+    EXPECT_EQ(after.size(), kept.size() + 5);   // + ours, new, the two held ones, a journal
 }
