@@ -1,8 +1,6 @@
 // Table engine speed: opening a long cast, committed posts, whole-profile walks.
 #include "storage/ProfileTable.h"
 #include <QCoreApplication>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -33,33 +31,16 @@ QString longCast()
 {
     static const QString path = [] {
         const QString p = benchDir().filePath("long.db");
-        {
-            ProfileTable t;
-            t.setTableName(p);
-            t.createTable();
+        std::vector<ProfileRow> rows;
+        rows.reserve(kLongCast);
+        for (int i = 0; i < kLongCast; ++i) {
+            rows.push_back(sample(i));
+            rows.back().filtOk = i % 2 != 0;
         }
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fill");
-            db.setDatabaseName(p);
-            db.open();
-            QSqlQuery q(db);
-            q.exec("BEGIN");
-            q.prepare("INSERT INTO profile VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-            for (int i = 0; i < kLongCast; ++i) {
-                const ProfileRow r = sample(i);
-                q.addBindValue(r.dt->toString("yyyy-MM-dd HH:mm:ss.zzz"));
-                q.addBindValue(*r.depth);
-                q.addBindValue(*r.velocity);
-                q.addBindValue(*r.temp);
-                q.addBindValue(*r.status);
-                q.addBindValue(QString());
-                q.addBindValue(i % 2);
-                q.addBindValue(double(i + 1));
-                q.exec();
-            }
-            QSqlQuery(db).exec("COMMIT");
-        }
-        QSqlDatabase::removeDatabase("fill");
+        ProfileTable t;
+        t.setTableName(p);
+        t.createTable();
+        t.appendRows(rows);
         return p;
     }();
     return path;

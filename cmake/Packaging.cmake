@@ -64,10 +64,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VX4400 client developers <svclient@localhos
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the programs link, as dpkg-shlibdeps finds them, and the Qt
-# plugins they load at run time, which it cannot see: the SQLite driver of
-# Qt SQL and the platform plugins (xcb, offscreen).
+# platform plugins they load at run time (xcb, offscreen), which it cannot see.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Chinese captions need a CJK font; the MIME types and the icon caches are
 # brought up to date by these packages' triggers when they are there.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, shared-mime-info, desktop-file-utils, hicolor-icon-theme")

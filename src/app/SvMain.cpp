@@ -5,6 +5,7 @@
 #include "app/WidgetPrompts.h"
 #include "app/UpDown.h"
 #include "storage/ProfileTable.h"
+#include "storage/StaleTempFiles.h"
 #include "document/ProfileTableModel.h"
 #include "document/ExchangeDumpFile.h"
 #include "document/ProbeMessages.h"
@@ -105,6 +106,9 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
     loadSettings();
     FormCreate();
     m_codeSetsPage = false;
+    // Hidden temporary files a killed save left in the folders we write to.
+    for (const QString& dir : {m_dataDir, Path})
+        removeStaleTempFiles(dir);
 }
 
 QString TSvMain::firstCaption()

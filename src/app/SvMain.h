@@ -160,10 +160,14 @@ public:
     bool ExportSurveyFormat(SurveyFormat format, const QString& fileName);
     // Several profile files at once, one export file each, into one folder.
     void BatchExportClick();
-    // An old, read-only profile file is converted before its rows change: a new
-    // file of the current format with every row, opened in its place. True when
+    // A read-only profile file (an old Paradox file, or one we may not write) is
+    // converted before its rows change: a new file of the current format with
+    // every row, opened in its place. True when
     // the open table may be changed (it was writable, or the conversion worked).
     bool ensureWritableProfile();
+    // After a failed open or create: the table named `name` again, reopened when
+    // `reopen`; when that fails too and a profile was open, the window says none is.
+    void restoreProfile(const QString& name, bool reopen, bool wasOpen);
     // Delete and insert: refused on an empty table and on the first row, then
     // the change on a writable table; a refusal of the file is shown as it is.
     bool changeCurrentRow(const QString& firstRowMessage, const std::function<Status()>& change);

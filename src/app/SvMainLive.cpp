@@ -3,6 +3,7 @@
 #include "app/SvMain.h"
 #include "app/LiveAxes.h"
 #include "app/UpDown.h"
+#include "storage/FileSystem.h"
 #include "storage/ProfileTable.h"
 #include "probe/FrameReceiver.h"
 #include "probe/LiveRecording.h"
@@ -37,6 +38,15 @@ void dropBefore(QLineSeries* s, qint64 minMs)
         ++n;
     if (n > 0)
         s->removePoints(0, n);
+}
+
+// The storage file a typed or chosen name stands for: its extension made ".db".
+QString storageFileName(const QString& text)
+{
+    const QFileInfo fi(text);
+    const QString name = fi.suffix().isEmpty() ? fi.filePath() + ".db"
+                                               : fi.path() + "/" + fi.completeBaseName() + ".db";
+    return QDir::toNativeSeparators(QDir::cleanPath(name));
 }
 
 }  // namespace
@@ -92,8 +102,13 @@ void TSvMain::BtnFileNameClick()
     const FileDialogResult chosen = m_prompts->saveFile(r);
     if (!chosen.accepted)
         return;
-    EdFileName->setText(chosen.fileName);
     Path = QFileInfo(chosen.fileName).absolutePath() + "/";
+    // A place where no file can be made is told now, not when the probe is in the water.
+    if (const Status creatable = checkCreatable(storageFileName(chosen.fileName)); !creatable) {
+        m_prompts->message(creatable.message());
+        return;
+    }
+    EdFileName->setText(chosen.fileName);
 }
 
 void TSvMain::BtnBeginClick()
@@ -108,12 +123,14 @@ void TSvMain::BtnBeginClick()
         m_prompts->message("请先指定存储文件！");
         return;
     }
-    const QFileInfo fi(EdFileName->text());
-    const QString name = fi.suffix().isEmpty() ? fi.filePath() + ".db"
-                                               : fi.path() + "/" + fi.completeBaseName() + ".db";
-    EdFileName->setText(QDir::toNativeSeparators(QDir::cleanPath(name)));
+    EdFileName->setText(storageFileName(EdFileName->text()));
     // The storage file is replaced when recording starts, not here: a power-on
-    // that never records must not cost the file of that name.
+    // that never records must not cost the file of that name. Whether it can
+    // be made there is known before the probe is switched on.
+    if (const Status creatable = checkCreatable(EdFileName->text()); !creatable) {
+        m_prompts->message(creatable.message());
+        return;
+    }
     double density = 0;
     if (!fmt::parseFloat(EdDensity->text(), &density) || density <= 0) {
         m_prompts->message("密度值不正确!");
@@ -158,6 +175,9 @@ void TSvMain::BtnBeginClick()
 
 void TSvMain::btnRecClick()
 {
+    // A recording that cannot start leaves the profile that was open in place.
+    const QString previous = svTable->tableName();
+    const bool wasOpen = svTable->isActive();
     // Rows appended under the depth-layer filter would be hidden from the
     // view the stop reads: a recording always starts unfiltered.
     if (ChBoxFilter->isChecked()) {
@@ -166,6 +186,7 @@ void TSvMain::btnRecClick()
     }
     if (const Status created = m_doc->create(EdFileName->text()); !created) {
         m_prompts->message("建立数据文件时错误！\n" + created.message());
+        restoreProfile(previous, wasOpen, wasOpen);
         return;
     }
     setCaptionForFile(EdFileName->text());

@@ -43,6 +43,7 @@ void TSvMain::BtnOpenClick(QObject* sender)
 bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
 {
     const QString remembered = svTable->tableName();
+    const bool wasOpen = svTable->isActive();
     if (fileName == remembered)
         return true;
     Path = QFileInfo(fileName).absolutePath() + "/";
@@ -53,10 +54,7 @@ bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
         idle.dismiss();
         setBusy(false);   // no hourglass over the message
         m_prompts->message("数据文件错误或空数据文件！");
-        if (!remembered.isEmpty()) {
-            if (const Status back = m_doc->reopen(remembered); !back)
-                m_prompts->error(back.message());
-        }
+        restoreProfile(remembered, !remembered.isEmpty(), wasOpen);
         return false;
     }
     // The document has read the header and dropped the values (ResetChart ran).
@@ -79,6 +77,25 @@ bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
         DBChart->repaint();
     }
     return true;
+}
+
+void TSvMain::restoreProfile(const QString& name, bool reopen, bool wasOpen)
+{
+    svTable->close();
+    svTable->setTableName(name);
+    if (!reopen)
+        return;
+    const Status back = m_doc->reopen(name);
+    if (back)
+        return;
+    m_prompts->error(back.message());
+    if (!wasOpen)
+        return;
+    // Not even the profile that was open opens again: the window says none is.
+    setWindowTitle("Sondix2.1");
+    DBEdit1->clear();
+    showStatus(2, QString());
+    ResetChart();
 }
 
 int TSvMain::OpenProfileFile(const QString& path)
@@ -117,7 +134,11 @@ bool TSvMain::ensureWritableProfile()
     if (!svTable->isActive() || !svTable->isReadOnly())
         return true;
     const QFileInfo old(svTable->tableName());
-    const QString name = askSaveName("旧格式数据文件只能查看，修改前请另存为新格式文件", "数据库文件(*.db)|*.DB", "db",
+    // An old Paradox file, or a file the system will not let us write (another
+    // user's, read-only media): the change goes into a copy under a new name.
+    const QString title = svTable->isLegacy() ? "旧格式数据文件只能查看，修改前请另存为新格式文件"
+                                              : "数据文件只读，修改前请另存为新文件";
+    const QString name = askSaveName(title, "数据库文件(*.db)|*.DB", "db",
                                      old.absolutePath() + "/" + old.completeBaseName() + "-new."
                                          + (old.suffix().isEmpty() ? QStringLiteral("db") : old.suffix()),
                                      old.absolutePath());

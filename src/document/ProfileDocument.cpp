@@ -97,7 +97,7 @@ void ProfileDocument::readHeader(const ProfileRow& first)
 
 bool ProfileDocument::isLegacy() const
 {
-    return m_loaded ? m_loadedLegacy : m_table->isActive() && m_table->isReadOnly();
+    return m_loaded ? m_loadedLegacy : m_table->isActive() && m_table->isLegacy();
 }
 
 int ProfileDocument::rowCount() const

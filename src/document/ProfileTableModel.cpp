@@ -45,6 +45,7 @@ void ProfileTableModel::setNumberFormat(const QString& pattern)
 void ProfileTableModel::setVelocityTitle(const QString& title)
 {
     m_velocityTitle = title;
+    m_table->setFieldCaption(ProfileField::Velocity, title);   // a message names the field as the grid does
     emit headerDataChanged(Qt::Horizontal, ColVelocity, ColVelocity);
 }
 

@@ -31,23 +31,14 @@ bool isEarlierUpload(const QString& file, const QDateTime& start)
 {
     if (!isProfileFile(file))
         return false;
-    ProfileTable t;
-    t.setTableName(file);
-    try {
-        t.open();
-        bool same = t.recordCount() == 0;
-        if (!same) {
-            t.first();
-            const ProfileRow& r = t.current();
-            same = r.dt && r.dt->toString(kStartFormat) == start.toString(kStartFormat)
-                   && r.status && *r.status >= 0 && *r.status < kKindAverage;
-        }
-        t.close();
-        return same;
-    } catch (const TableError&) {
-        t.close();
+    const Result<StoredProfile> read = readProfile(file);
+    if (!read)
         return false;
-    }
+    if (read->rows.empty())
+        return true;
+    const ProfileRow& r = read->rows.front();
+    return r.dt && r.dt->toString(kStartFormat) == start.toString(kStartFormat) && r.status && *r.status >= 0
+           && *r.status < kKindAverage;
 }
 
 QString profileFileFor(const QString& dir, const QString& baseName, const QDateTime& start,

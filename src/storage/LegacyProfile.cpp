@@ -1,13 +1,7 @@
 #include "storage/LegacyProfile.h"
-#include "text/Gbk.h"
+#include "storage/PxlibTable.h"
 #include <QFile>
-#include <cmath>
-#include <cstdio>
 #include <limits>
-
-extern "C" {
-#include <paradox.h>   // has no C++ guard of its own
-}
 
 // The file is read whole into memory and checked here before pxlib sees it:
 // pxlib trusts the header and the block chain and reads past a short file
@@ -63,9 +57,13 @@ bool parseFixedHeader(const QByteArray& b, Header* h, QString* why)
     h->blockSize = blockKiB * 1024;
     const bool blockOk = blockKiB == 1 || blockKiB == 2 || blockKiB == 3 || blockKiB == 4
                          || blockKiB == 8 || blockKiB == 16 || blockKiB == 32;
-    if (h->headerSize == 0 || h->headerSize % 0x400 != 0 || (fileType != 0 && fileType != 2)
-        || !blockOk || h->versionId < 3 || h->versionId > 12) {
-        *why = "not a Paradox table (header bytes)";
+    // Tables written at an older level have headers that are no whole number
+    // of KiB: the header size is taken as it stands when the rest fits.
+    if ((fileType != 0 && fileType != 2) || !blockOk || h->versionId < 3 || h->versionId > 12) {
+        *why = QString("not a Paradox table (file type %1, block size %2 KiB, version %3)")
+                   .arg(fileType)
+                   .arg(blockKiB)
+                   .arg(h->versionId);
         return false;
     }
     if (h->recordSize == 0 || h->recordSize > h->blockSize - kBlockHeaderSize) {
@@ -74,6 +72,11 @@ bool parseFixedHeader(const QByteArray& b, Header* h, QString* why)
     }
     if (h->numFields < 1 || h->numFields > 255 || h->numRecords < 0) {
         *why = "implausible field or record count in the header";
+        return false;
+    }
+    const int fieldInfoAt = h->versionId >= 5 ? kFixedHeaderSize + kDataHeaderSize : kFixedHeaderSize;
+    if (fieldInfoAt + 2 * h->numFields > h->headerSize) {
+        *why = QString("header of %1 bytes cannot hold %2 fields").arg(h->headerSize).arg(h->numFields);
         return false;
     }
     return true;
@@ -90,9 +93,8 @@ struct Block
 bool walkBlocks(const QByteArray& b, const Header& h, std::vector<Block>* blocks, QString* why)
 {
     const qint64 fileSize = b.size();
-    const int fieldInfoAt = h.versionId >= 5 ? kFixedHeaderSize + kDataHeaderSize : kFixedHeaderSize;
-    if (fileSize < h.headerSize || fieldInfoAt + 2 * h.numFields > h.headerSize) {
-        *why = "truncated inside the header";
+    if (fileSize < h.headerSize) {
+        *why = QString("truncated inside the header (%1 of %2 bytes)").arg(fileSize).arg(h.headerSize);
         return false;
     }
     quint32 encryption = le32(b, 37);
@@ -135,148 +137,6 @@ bool walkBlocks(const QByteArray& b, const Header& h, std::vector<Block>* blocks
     return true;
 }
 
-struct Expected
-{
-    const char* name;
-    int type;
-    int minLength, maxLength;
-    const char* typeName;
-};
-
-// The seven fields of the profile table, in their order.
-constexpr Expected kLayout[kProfileFieldCount] = {
-    {"fnDT", pxfTimestamp, 8, 8, "date-time"},
-    {"fnDepth", pxfNumber, 8, 8, "number"},
-    {"fnVelocity", pxfNumber, 8, 8, "number"},
-    {"fnTemp", pxfNumber, 8, 8, "number"},
-    {"fnStatus", pxfShort, 2, 2, "short integer"},
-    {"fnDiscrip", pxfAlpha, 1, 255, "text"},
-    {"fnFiltOk", pxfLogical, 1, 1, "logical"},
-};
-
-bool checkLayout(pxdoc_t* doc, int recordSize, QString* why)
-{
-    if (PX_get_num_fields(doc) != kProfileFieldCount) {
-        *why = QString("%1 fields, the profile table has %2")
-                   .arg(PX_get_num_fields(doc))
-                   .arg(kProfileFieldCount);
-        return false;
-    }
-    const pxfield_t* f = PX_get_fields(doc);
-    int sum = 0;
-    for (int i = 0; i < kProfileFieldCount; ++i) {
-        const Expected& e = kLayout[i];
-        const bool nameOk = f[i].px_fname && qstricmp(f[i].px_fname, e.name) == 0;
-        if (!nameOk || f[i].px_ftype != e.type || f[i].px_flen < e.minLength
-            || f[i].px_flen > e.maxLength) {
-            *why = QString("field %1 is \"%2\" (type %3, %4 bytes), expected %5 (%6)")
-                       .arg(i + 1)
-                       .arg(QString::fromLatin1(f[i].px_fname ? f[i].px_fname : ""))
-                       .arg(int(f[i].px_ftype))
-                       .arg(f[i].px_flen)
-                       .arg(e.name, e.typeName);
-            return false;
-        }
-        sum += f[i].px_flen;
-    }
-    if (sum != recordSize) {
-        *why = "the fields do not fill the record";
-        return false;
-    }
-    return true;
-}
-
-// Paradox time stamps count milliseconds from 0001-01-01 as day 1.
-constexpr qint64 kMsPerDay = 86400000;
-constexpr qint64 kJulianDayOfDay0 = 1721425;   // 0000-12-31
-
-bool toDateTime(double value, QDateTime* out)
-{
-    if (!std::isfinite(value) || value < kMsPerDay || value > 4.0e14)
-        return false;
-    const qint64 ms = std::llround(value);
-    const QDate date = QDate::fromJulianDay(ms / kMsPerDay + kJulianDayOfDay0);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms % kMsPerDay));
-    if (!date.isValid() || date.year() > 9999)
-        return false;
-    *out = QDateTime(date, time);
-    return true;
-}
-
-struct PxErrors
-{
-    QString first;
-};
-
-void collectError(pxdoc_t*, int level, const char* msg, void* data)
-{
-    auto* errors = static_cast<PxErrors*>(data);
-    if (level != PX_Warning && errors->first.isEmpty())
-        errors->first = QString::fromLocal8Bit(msg ? msg : "pxlib error");
-}
-
-struct PxDoc
-{
-    pxdoc_t* doc = nullptr;
-    FILE* stream = nullptr;
-    ~PxDoc()
-    {
-        if (doc) {
-            PX_close(doc);
-            PX_delete(doc);
-        }
-        if (stream)
-            std::fclose(stream);
-    }
-};
-
-// One record; false with the reason for a value that cannot be a profile value.
-bool decodeRow(pxdoc_t* doc, char* rec, const pxfield_t* f, ProfileRow* row, QString* why)
-{
-    char* p = rec;
-    double d = 0;
-    int r = PX_get_data_double(doc, p, 8, &d);
-    if (r > 0) {
-        QDateTime dt;
-        if (!toDateTime(d, &dt)) {
-            *why = "time stamp out of range";
-            return false;
-        }
-        row->dt = dt;
-    }
-    p += f[0].px_flen;
-    std::optional<double>* numbers[3] = {&row->depth, &row->velocity, &row->temp};
-    for (int i = 0; i < 3; ++i) {
-        if (PX_get_data_double(doc, p, 8, &d) > 0) {
-            if (!std::isfinite(d)) {
-                *why = QString("%1 is not a number").arg(kLayout[i + 1].name);
-                return false;
-            }
-            *numbers[i] = d;
-        }
-        p += f[i + 1].px_flen;
-    }
-    short s = 0;
-    if (PX_get_data_short(doc, p, 2, &s) > 0)
-        row->status = s;
-    p += f[4].px_flen;
-    char* text = nullptr;
-    r = PX_get_data_alpha(doc, p, f[5].px_flen, &text);
-    if (r < 0) {
-        *why = "unreadable description";
-        return false;
-    }
-    if (r > 0 && text) {
-        row->discrip = fromGbk(QByteArray(text, int(qstrnlen(text, uint(f[5].px_flen)))));
-        doc->free(doc, text);
-    }
-    p += f[5].px_flen;
-    char logical = 0;
-    if (PX_get_data_byte(doc, p, 1, &logical) > 0)
-        row->filtOk = logical != 0;
-    return true;
-}
-
 }  // namespace
 
 bool isLegacyProfileFile(const QString& path)
@@ -314,31 +174,25 @@ bool readLegacyProfile(const QString& path, std::vector<ProfileRow>* rows, QStri
     if (!parseFixedHeader(bytes, &h, &why) || !walkBlocks(bytes, h, &blocks, &why))
         return fail(why);
 
-    PxErrors errors;
-    PxDoc px;
-    px.stream = fmemopen(bytes.data(), size_t(bytes.size()), "r");
-    px.doc = PX_new3(collectError, nullptr, nullptr, nullptr, &errors);
-    if (!px.stream || !px.doc)
-        return fail("out of memory");
-    if (PX_open_fp(px.doc, px.stream) < 0 || !errors.first.isEmpty())
-        return fail(errors.first.isEmpty() ? QString("pxlib refused the header") : errors.first);
-    if (!checkLayout(px.doc, h.recordSize, &why))
-        return fail(why);
-    if (PX_get_num_records(px.doc) != h.numRecords || PX_get_recordsize(px.doc) != h.recordSize)
+    PxlibTable px(bytes);
+    if (Status s = px.open(); !s)
+        return fail(s.message());
+    if (Status s = px.checkLayout(); !s)
+        return fail(s.message());
+    if (px.recordCount() != h.numRecords || px.recordSize() != h.recordSize)
         return fail("pxlib reads another header");
 
-    const pxfield_t* fields = PX_get_fields(px.doc);
     rows->reserve(size_t(h.numRecords));
     for (const Block& block : blocks) {
         for (int i = 0; i < block.records; ++i) {
             ProfileRow row;
             char* rec = bytes.data() + block.offset + qint64(i) * h.recordSize;
-            if (!decodeRow(px.doc, rec, fields, &row, &why))
-                return fail(QString("row %1: %2").arg(rows->size() + 1).arg(why));
+            if (Status s = px.decodeRow(rec, &row); !s)
+                return fail(QString("row %1: %2").arg(rows->size() + 1).arg(s.message()));
             rows->push_back(std::move(row));
         }
     }
-    if (!errors.first.isEmpty())
-        return fail(errors.first);
+    if (Status s = px.errors(); !s)
+        return fail(s.message());
     return true;
 }

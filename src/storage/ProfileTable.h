@@ -1,31 +1,36 @@
 #pragma once
 #include "model/ProfileRow.h"
+#include "storage/FieldValues.h"
+#include "storage/ProfileSchema.h"
 #include <QObject>
-#include <QSqlDatabase>
 #include <QVariant>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
+class ProfileDatabase;
+
 // An error of the table engine. Its text is shown to the user as it stands.
 class TableError : public std::runtime_error
 {
 public:
-    explicit TableError(const QString& message, bool readOnlyLegacy = false);
+    explicit TableError(const QString& message, bool readOnlyFile = false);
     QString message() const;
-    // A change refused because the open file is an old, read-only profile file.
-    bool isReadOnlyLegacy() const { return m_readOnlyLegacy; }
+    // A change refused because the open file is read-only (an old Paradox
+    // file, or a file or folder without write permission).
+    bool isReadOnlyFile() const { return m_readOnlyFile; }
 private:
-    bool m_readOnlyLegacy = false;
+    bool m_readOnlyFile = false;
 };
 
-// The table engine: one profile file (a SQLite database with one table of the
-// seven profile fields plus a hidden row-order column) behind a cursor with
+// The table engine: one profile file (ProfileDatabase) behind a cursor with
 // the operations and notifications of a dataset component.
 //
-// Old Paradox profile files open read-only. All rows are cached in memory on open; every post, insert and delete goes to
+// All rows are cached in memory on open; every post, insert and delete goes to
 // the file at once and is committed before the call returns, so a crash loses
-// at most the row being edited. The file is held exclusively while open.
+// at most the row being edited. The file is held exclusively while open. Old
+// Paradox profile files, and files the system will not let us write, open
+// read-only: the view and the walks work, every change throws.
 class ProfileTable : public QObject
 {
     Q_OBJECT
@@ -43,9 +48,12 @@ public:
     bool isActive() const { return m_state != State::Inactive; }
     bool exists() const;         // open, or a file of the table name exists
     void createTable();          // empty profile file, replacing one of that name; throws
-    // An old Paradox profile file is opened read-only: every change throws a
-    // TableError with isReadOnlyLegacy(); the view and the walks work.
+    // Opened read-only: every change throws a TableError with isReadOnlyFile().
     bool isReadOnly() const { return m_readOnly; }
+    bool isLegacy() const { return m_legacy; }   // an old Paradox file
+
+    // The caption that names a field in a message (the grid's column title).
+    void setFieldCaption(ProfileField f, const QString& caption);
 
     // The view: only rows with fnFiltOk true while filtered ("fnFiltOk=1").
     void setFiltered(bool on);   // on an open table goes to the first visible row
@@ -75,14 +83,14 @@ public:
     void deleteRow();
     State state() const { return m_state; }
     // The depth-layer marks: fnFiltOk of every stored row, in stored order, in
-    // one transaction (or the open batch); only rows whose mark changes are
-    // written. The cursor keeps its visible position.
+    // one transaction; only rows whose mark changes are written. The cursor
+    // keeps its visible position.
     void setMarks(const std::vector<bool>& marks);
     // Every stored row in stored order, whatever the view.
     std::vector<ProfileRow> storedRows() const;
     // Appends rows at the end in one transaction, for building a file whole:
     // every row is checked as post checks it before any is written, and a
-    // failure stores none of them. Not inside a batch. Ends at the first row.
+    // failure stores none of them. Ends at the first row.
     void appendRows(const std::vector<ProfileRow>& rows);
 
     // The current row (the edit buffer while editing); an empty row when none.
@@ -94,13 +102,6 @@ public:
     // Fast read access for whole-profile work: visible row i (0-based).
     const ProfileRow& visibleRow(int i) const;
     std::vector<ProfileRow> visibleRows() const;
-
-    // Posts between these two are committed together at commitBatch (close
-    // commits too): for passes that rewrite every row, where a crash loses
-    // only work that is redone anyway. Outside a batch every post commits.
-    void beginBatch();
-    void commitBatch();
-    bool inBatch() const { return m_batch; }
 
     void disableControls();
     void enableControls();
@@ -124,13 +125,7 @@ signals:
     void controlsEnabled();      // EnableControls after a DisableControls
 
 private:
-    struct Stored { qint64 rowid; double ord; ProfileRow row; };
-    struct Statements;
-    void openDatabase();
-    void openSqlite();
-    void closeDatabase();
-    void loadRows();
-    void exec(const QString& sql);
+    void loadLegacy();
     double ordFor(size_t storedIndex);
     void renumber();
     void checkWritable(const char* what) const;
@@ -140,24 +135,24 @@ private:
     void checkActive(const char* what) const;
     void postPending();
     void scrolled();
-    void writeRow(Stored& s, bool isNew);
-    void removeFile();
+    // Throws the write error of a refused write.
+    void written(const Status& s) const;
+    ProfileRow checkedRow(const ProfileRow& r) const;
 
     QString m_tableName;
-    QString m_connection;
-    QSqlDatabase m_db;
+    std::unique_ptr<ProfileDatabase> m_file;
+    FieldCaptions m_captions = defaultFieldCaptions();
     State m_state = State::Inactive;
     bool m_filtered = false;
-    std::vector<Stored> m_rows;      // stored order
+    std::vector<StoredRow> m_rows;   // stored order
     std::vector<int> m_view;         // indices into m_rows of the visible rows
     int m_pos = -1;                  // index into m_view
     bool m_eof = true;
     bool m_bof = true;
     ProfileRow m_buffer;             // edit / insert buffer
     int m_insertAt = -1;             // view position of an inserted row
+    size_t m_insertStored = 0;       // stored index the inserted row takes
     int m_disableCount = 0;
-    size_t m_insertStored = 0;
-    bool m_batch = false;
-    bool m_readOnly = false;         // an old Paradox file, read into memory       // stored index the inserted row takes
-    std::unique_ptr<Statements> m_sql;
+    bool m_readOnly = false;
+    bool m_legacy = false;           // an old Paradox file, read into memory
 };

@@ -14,7 +14,9 @@
 #include "document/ProfileDocument.h"
 #include "document/SurveyExport.h"
 #include "text/Gbk.h"
+#include <QDir>
 #include <QFileInfo>
+#include <map>
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -404,6 +406,44 @@ TEST_F(Cli, ConvertKeepsEveryRow)
     ASSERT_TRUE(readLegacyProfile(old, &legacy, &error));
     EXPECT_EQ(readProfileRows(dir.file("new.db")), legacy);
     EXPECT_EQ(TestDir::readAll(old), before);
+}
+
+// Commands that only read leave their inputs byte-identical, whether they
+// succeed or fail, also a file an earlier build left in write-ahead-log mode.
+TEST_F(Cli, ReadingCommandsLeaveTheirInputsAsTheyWere)
+{
+    QDir().mkpath(dir.file("in"));
+    QDir().mkpath(dir.file("out"));
+    for (const char* name : {"raw.db", "merged.db"})
+        ASSERT_TRUE(QFile::copy(dir.file(name), dir.file(QStringLiteral("in/") + name)));
+    ASSERT_TRUE(QFile::copy(dir.file("raw.db"), dir.file("in/earlier.db")));
+    ASSERT_TRUE(runSql(dir.file("in/earlier.db"), {"PRAGMA journal_mode=WAL"}));
+    QStringList before = QDir(dir.file("in")).entryList(QDir::Files | QDir::Hidden);
+    std::map<QString, QByteArray> bytes;
+    for (const QString& name : before)
+        bytes[name] = TestDir::readAll(dir.file("in/" + name));
+    ASSERT_EQ(bytes.at("earlier.db").at(19), 2);
+    int n = 0;
+    for (const char* input : {"raw.db", "earlier.db", "merged.db"}) {
+        const QString in = dir.file(QStringLiteral("in/") + input);
+        auto out = [&](const char* ext) { return dir.file(QStringLiteral("out/%1.%2").arg(n++).arg(ext)); };
+        const QStringList commands[] = {
+            {"info", in},
+            {"export", in, "-o", out("csv")},
+            {"merge", in, "-o", out("db")},
+            {"average", in, "--from", "0", "-o", out("db")},
+            {"average", in, "--from", "9999", "-o", out("db")},   // fails: no point below
+            {"merge", in, "-o", in},                              // fails: would replace its input
+            {"convert", in, "-o", out("db")},                     // fails: not an old file
+        };
+        for (const QStringList& args : commands) {
+            run(args);
+            for (const auto& [name, content] : bytes)
+                EXPECT_EQ(TestDir::readAll(dir.file("in/" + name)), content) << args.join(' ').toStdString();
+            EXPECT_EQ(QDir(dir.file("in")).entryList(QDir::Files | QDir::Hidden), before)
+                << args.join(' ').toStdString();
+        }
+    }
 }
 
 TEST_F(Cli, BadInputExitsTwoAndWritesNothing)

@@ -150,7 +150,7 @@ TEST_F(ProfileGridTest, InsertedRowShowsAtItsPlaceAndIsStoredWhenLeft)
     QObject::connect(&model, &ProfileTableModel::editFailed, [&](const QString& m) { refused = m; });
     // Leaving the row without a temperature is refused; the row stays pending.
     EXPECT_FALSE(model.setData(model.index(0, ProfileTableModel::ColDepth), "1"));
-    EXPECT_TRUE(refused.contains("fnTemp")) << refused.toStdString();
+    EXPECT_EQ(refused, QStringLiteral("字段 温度 必须有值！"));   // the column's title, not the field's name
     EXPECT_EQ(table.state(), ProfileTable::State::Insert);
     EXPECT_TRUE(model.setData(model.index(1, ProfileTableModel::ColTemp), "4"));
     EXPECT_TRUE(model.setData(model.index(1, ProfileTableModel::ColDT), "2024-03-05 10:00:00"));

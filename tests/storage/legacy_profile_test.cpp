@@ -1,10 +1,10 @@
 // Old Paradox profile files, written here by pxlib's own writer.
 #include "ParadoxWriter.h"
+#include "ProfileFiles.h"
 #include "TestDir.h"
 #include "storage/LegacyProfile.h"
+#include "storage/PxlibTable.h"
 #include <QCryptographicHash>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -150,7 +150,8 @@ TEST(LegacyProfile, RefusesDamagedFilesAndLeavesThemAsTheyWere)
         {"truncated in the data block", paradoxProfileLayout(), [](QByteArray& b) { b.chop(4000); }, true},
         {"truncated in the header", paradoxProfileLayout(), [](QByteArray& b) { b.truncate(0x100); }, true},
         {"header bytes: block size", paradoxProfileLayout(), [](QByteArray& b) { b[5] = 5; }, false},
-        {"header bytes: header size", paradoxProfileLayout(), [](QByteArray& b) { b[2] = 0x13; }, false},
+        // A header size that is no whole number of KiB is taken as it stands: the blocks then lie elsewhere.
+        {"header bytes: header size", paradoxProfileLayout(), [](QByteArray& b) { b[2] = 0x13; }, true},
         {"header counts another row", paradoxProfileLayout(), [](QByteArray& b) { b[6] = char(b[6] + 1); }, true},
         {"block holds more than fits", paradoxProfileLayout(),
          [](QByteArray& b) {
@@ -189,15 +190,7 @@ TEST(LegacyProfile, RefusesDamagedFilesAndLeavesThemAsTheyWere)
 TEST(LegacyProfile, OtherFilesAreNotLegacy)
 {
     TestDir dir;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "legacy_test");
-        db.setDatabaseName(dir.file("current.db"));
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec("CREATE TABLE profile (fnDT TEXT, fnDepth REAL)"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("legacy_test");
+    ASSERT_TRUE(runSql(dir.file("current.db"), {"CREATE TABLE profile (fnDT TEXT, fnDepth REAL)"}));
     TestDir::writeAll(dir.file("export.csv"), "S3(09-3-7 14:05)\nDepth,Sound Velocity,Temperature\n0.5,1480.3,15.3\n");
     TestDir::writeAll(dir.file("empty.db"), "");
     for (const char* name : {"current.db", "export.csv", "empty.db", "missing.db"}) {
@@ -208,4 +201,62 @@ TEST(LegacyProfile, OtherFilesAreNotLegacy)
         EXPECT_FALSE(readLegacyProfile(dir.file(name), &rows, &error));
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+// Tables written at an older Paradox level have a header that is no whole
+// number of KiB: read when pxlib reads them and the layout is the profile's.
+TEST(LegacyProfile, OlderLevelHeadersAreReadWhenTheLayoutMatches)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<ParadoxField> layout;
+        const char* reason;   // empty: read
+    };
+    const Case cases[] = {
+        {"profile layout", paradoxProfileLayout(), ""},
+        {"six fields", layoutWith([](auto& l) { l.pop_back(); }), "6 fields, the profile table has 7"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestDir dir;
+        const QString path = dir.file("old.db");
+        QString error;
+        ASSERT_TRUE(writeParadoxTable(path, rawCast(), &error, c.layout)) << error.toStdString();
+        // The same table with a header of 0xA00 bytes: 0x200 more before the first block.
+        QByteArray bytes = TestDir::readAll(path);
+        ASSERT_EQ(bytes[2], '\0');
+        ASSERT_EQ(bytes[3], '\x08');
+        bytes.insert(0x800, QByteArray(0x200, '\0'));
+        bytes[3] = '\x0A';
+        TestDir::writeAll(path, bytes);
+        EXPECT_TRUE(isLegacyProfileFile(path));
+        std::vector<ProfileRow> rows;
+        const bool read = readLegacyProfile(path, &rows, &error);
+        if (*c.reason == '\0') {
+            ASSERT_TRUE(read) << error.toStdString();
+            expectRowsEqual(rows, rawCast());
+        } else {
+            EXPECT_FALSE(read);
+            EXPECT_EQ(error, QString::fromUtf8(c.reason));
+        }
+        EXPECT_EQ(TestDir::readAll(path), bytes);
+    }
+}
+
+// pxlib refuses this header (found by fuzzing), and its PX_delete after the
+// failed PX_open_fp freed the same memory twice: the clean-up must not crash.
+TEST(LegacyProfile, FailedPxlibOpenIsCleanedUpOnce)
+{
+    const QString fixture = SV_TEST_DATA "/fuzz/paradox-double-free.db";
+    QByteArray bytes = TestDir::readAll(fixture);
+    ASSERT_EQ(bytes.size(), 92);
+    for (int round = 0; round < 3; ++round) {
+        PxlibTable table(bytes);
+        EXPECT_FALSE(table.open().ok());
+    }
+    std::vector<ProfileRow> rows;
+    QString error;
+    EXPECT_FALSE(readLegacyProfile(fixture, &rows, &error));
+    EXPECT_FALSE(error.isEmpty());
 }

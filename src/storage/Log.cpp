@@ -1,0 +1,3 @@
+#include "storage/Log.h"
+
+Q_LOGGING_CATEGORY(lcStorage, "sv.storage", QtWarningMsg)
