@@ -111,8 +111,6 @@ QString portOpenMessage(PortOpenResult r, const QString& device, const QString& 
     return text;
 }
 
-QString cancelCaption() { return QStringLiteral("取消"); }
-
 QString deviceNumberText(const QString& sn) { return QStringLiteral("设备号：") + sn; }
 
 QString recordingText(int number) { return QStringLiteral("文件号：") + QString::number(number); }

@@ -31,9 +31,6 @@ QString message(const probemem::UploadResult& r);
 // and the system's reason on a line of their own when known.
 QString portOpenMessage(PortOpenResult r, const QString& device = QString(), const QString& reason = QString());
 
-// The caption of the button that cancels an upload ("cancel").
-QString cancelCaption();
-
 // Status panel 2 after a calibration was read.
 QString deviceNumberText(const QString& sn);
 // Status panel 0 while a recording is uploaded.
