@@ -13,7 +13,10 @@
 #include <gtest/gtest.h>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <future>
+#include <stdlib.h>
+#include <unistd.h>
 
 using namespace probemem;
 using S = ProbeStatus;
@@ -246,4 +249,59 @@ TEST(ProbeLink, MissingDeviceGivesTheSystemsReason)
     EXPECT_TRUE(port.deviceMissing());
     EXPECT_EQ(port.deviceName(), "/nonexistent/ttyUSB9");
     EXPECT_EQ(port.errorString(), QString::fromLocal8Bit(std::strerror(ENOENT)));
+}
+
+namespace {
+QStringList g_warnings;
+void keepWarnings(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        g_warnings << text;
+}
+}  // namespace
+
+// A real serial device (the far end of a pseudo-terminal) made, waited on and
+// closed by the link: no complaint of Qt about a port used from a thread that
+// does not own it, and a cancel ends a long wait in the driver.
+TEST(ProbeLink, RealPortStaysOnItsThread)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        GTEST_SKIP() << "no pseudo-terminal";
+    const QString device = QString::fromLocal8Bit(ptsname(master));
+    g_warnings.clear();
+    const QtMessageHandler before = qInstallMessageHandler(keepWarnings);
+    SteadyClock clk;
+    {
+        ProbeLink link;
+        const ProbeLink::Opened opened = link.open([&] { return std::make_unique<QtSerialPortBackend>(device, clk); });
+        ASSERT_EQ(opened.result, PortOpenResult::Ok) << opened.reason.toStdString();
+        EXPECT_EQ(opened.device, device);
+        ASSERT_EQ(::write(master, "\xAA\x01", 2), 2);
+        QThread::msleep(50);
+        EXPECT_EQ(link.takeInput(), QByteArray("\xAA\x01", 2));
+
+        std::promise<void> waiting, finished;
+        bool got = true;
+        uint32_t waited = 0;
+        ASSERT_TRUE(link.start(
+            [&](SerialPort& port) {
+                waiting.set_value();
+                const uint32_t t0 = clk.now();
+                got = port.waitForBytes(2, 60000);
+                waited = clk.now() - t0;
+            },
+            [&] { finished.set_value(); }));
+        waiting.get_future().wait();
+        QThread::msleep(100);
+        link.cancel();
+        finished.get_future().wait();
+        EXPECT_FALSE(got);
+        EXPECT_LT(waited, 30000u);   // the cancel ended it, not the minute
+        link.setPower(true);
+        link.setPower(false);
+    }
+    qInstallMessageHandler(before);
+    ::close(master);
+    EXPECT_TRUE(g_warnings.isEmpty()) << g_warnings.join('\n').toStdString();
 }
