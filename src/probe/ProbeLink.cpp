@@ -72,7 +72,12 @@ ProbeLink::ProbeLink() : m_thread(std::make_unique<PortThread>())
 ProbeLink::~ProbeLink()
 {
     cancel();
-    close();
+    call([this](SerialPort* port) {
+        if (port)
+            port->close();
+        m_port.reset();
+        m_hasPort = false;
+    });
     m_thread->finish();
 }
 
@@ -85,10 +90,10 @@ void ProbeLink::call(const std::function<void(SerialPort*)>& fn)
     bool done = false;
     m_thread->post([&] {
         fn(m_port.get());
-        {
-            const std::lock_guard lock(m);
-            done = true;
-        }
+        // Notified under the lock: the caller may return, and its condition
+        // variable go, as soon as it sees `done`.
+        const std::lock_guard lock(m);
+        done = true;
         cv.notify_one();
     });
     std::unique_lock lock(m);
@@ -120,11 +125,9 @@ ProbeLink::Opened ProbeLink::open(const PortMaker& make)
 
 void ProbeLink::close()
 {
-    call([&](SerialPort* port) {
+    call([](SerialPort* port) {
         if (port)
             port->close();
-        m_port.reset();
-        m_hasPort = false;
     });
 }
 

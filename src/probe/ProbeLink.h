@@ -35,6 +35,7 @@ public:
     // Closes the port there is and makes a new one with `make` on the port's
     // thread, opened for the probe (openProbePort). `make` may return null.
     Opened open(const PortMaker& make);
+    // Closes the port; it is destroyed by the next open or with the link.
     void close();
     bool hasPort() const { return m_hasPort.load(); }
 
