@@ -5,10 +5,12 @@
 
 namespace {
 
-// The error after which the device is no longer there to talk to.
+// Errors after which the device is no longer there to talk to: a USB adapter
+// pulled out reports a resource error, a far end that went away a read error
+// (a read that finds the line hung up).
 bool isDeviceFailure(QSerialPort::SerialPortError e)
 {
-    return e == QSerialPort::ResourceError;
+    return e == QSerialPort::ResourceError || e == QSerialPort::ReadError;
 }
 
 }  // namespace

@@ -9,12 +9,15 @@
 #include "probe/ProbeUpload.h"
 #include "probe/QtSerialPortBackend.h"
 #include "probe/SimulatedProbe.h"
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <thread>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -304,4 +307,53 @@ TEST(ProbeLink, RealPortStaysOnItsThread)
     qInstallMessageHandler(before);
     ::close(master);
     EXPECT_TRUE(g_warnings.isEmpty()) << g_warnings.join('\n').toStdString();
+}
+
+// The far end goes away in the middle of a wait (an adapter pulled out): the
+// wait ends at once instead of running out its time and the port is closed;
+// plugged in again (the device name back), the next power-on opens it anew.
+TEST(ProbeLink, RealDeviceThatVanishesEndsTheWaitAndComesBack)
+{
+    auto openPty = [](int* master) {
+        *master = posix_openpt(O_RDWR | O_NOCTTY);
+        return *master >= 0 && grantpt(*master) == 0 && unlockpt(*master) == 0;
+    };
+    int master = -1;
+    if (!openPty(&master))
+        GTEST_SKIP() << "no pseudo-terminal";
+    // The device name the port knows is a link, as udev names an adapter.
+    const QTemporaryDir dir;
+    const QString device = dir.filePath("ttyProbe");
+    ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(ptsname(master)), device));
+    SteadyClock clk;
+    QtSerialPortBackend port(device, clk);
+    ASSERT_EQ(openProbePort(&port), PortOpenResult::Ok) << port.errorString().toStdString();
+    std::thread pull([master] {
+        QThread::msleep(100);
+        ::close(master);
+    });
+    const uint32_t t0 = clk.now();
+    EXPECT_FALSE(port.waitForBytes(2, 20000));
+    const uint32_t waited = clk.now() - t0;
+    pull.join();
+    EXPECT_LT(waited, 10000u);
+    EXPECT_EQ(port.inputCount(), -1);
+    EXPECT_EQ(port.getByte(), -1);
+
+    // Still gone: the power-on finds nothing to open. Back: it opens and reads.
+    // (A pseudo-terminal has no modem lines: the power line's result is no measure.)
+    QFile::remove(device);
+    port.setPower(1);
+    EXPECT_EQ(port.inputCount(), -1);
+    EXPECT_TRUE(port.deviceMissing());
+    ASSERT_TRUE(openPty(&master));
+    ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(ptsname(master)), device));
+    port.setPower(1);
+    EXPECT_EQ(port.inputCount(), 0);
+    ASSERT_EQ(::write(master, "\xAA", 1), 1);
+    EXPECT_TRUE(port.waitForBytes(1, 5000));
+    EXPECT_EQ(port.getByte(), 0xAA);
+    port.setPower(0);
+    port.close();
+    ::close(master);
 }
