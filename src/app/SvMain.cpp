@@ -13,8 +13,7 @@
 #include "probe/LiveRecording.h"
 #include "probe/MsClock.h"
 #include "probe/PortFactory.h"
-#include "probe/ProbeProtocol.h"
-#include "probe/ProbeSession.h"
+#include "probe/ProbeLink.h"
 #include "probe/SerialPort.h"
 #include "text/Format.h"
 #include "settings/IniFile.h"
@@ -37,6 +36,7 @@
 #include <QTreeWidget>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+#include <utility>
 
 #ifndef SV_BUILD_DATE
 #define SV_BUILD_DATE __DATE__
@@ -79,6 +79,8 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
     m_dataDir = where.dataDir;
 
     setObjectName("SvMain");
+    m_link = std::make_unique<ProbeLink>();
+    m_liveInput = std::make_unique<ReceivedBytes>(*m_clock);
     m_doc = new ProfileDocument(this);
     svTable = &m_doc->table();
     // Until a file is opened or created the table names "sample.db" of the data directory.
@@ -123,8 +125,11 @@ TSvMain::~TSvMain()
     for (QObject* child : findChildren<QObject*>())
         disconnect(child, nullptr, this, nullptr);
     disconnect(svTable, nullptr, nullptr, nullptr);
-    if (m_port)
-        m_port->close();
+    // The exchange ends before the port goes: the port's thread may be
+    // waiting on this window.
+    m_link->cancel();
+    m_link->waitIdle();
+    m_link.reset();
 }
 
 void TSvMain::FormCreate()
@@ -177,6 +182,16 @@ void TSvMain::BtnQuitClick()
 
 void TSvMain::closeEvent(QCloseEvent* e)
 {
+    if (m_exchangeRunning) {
+        // The exchange ends first: the probe is switched off and the file
+        // being written is closed whole. The window closes once it has, and
+        // then writes the settings with what the exchange brought.
+        m_closeAfterExchange = true;
+        m_link->cancel();
+        e->ignore();
+        return;
+    }
+    m_closeAfterExchange = false;
     FormClose();
     e->accept();
 }
@@ -206,7 +221,8 @@ void TSvMain::loadSettings()
     OutputFormat = s.outputFormat;
     Draught = s.draught;
     PortNo = s.portNo;
-    PortOpened = OpenSerialPort(PortNo);
+    refreshPortNames();
+    PortOpened = OpenSerialPort(PortNo, true);
     PgCtrl->setTabVisible(PgCtrl->indexOf(SelfPg), s.selfPage);
     {
         const QSignalBlocker block(PortNumber);
@@ -226,8 +242,10 @@ void TSvMain::FormClose()
     if (m_closing)
         return;
     m_closing = true;
-    if (m_port)
-        m_port->close();
+    // A live run ends with the window: the probe is switched off before the port closes.
+    Timer.stop();
+    m_link->setPower(false);
+    m_link->close();
 
     Settings s = LoadedSettings;
     s.path = Path;
@@ -248,64 +266,12 @@ void TSvMain::FormClose()
     // Self, Output Format, devices, comments) are kept, only ours are written.
     m_ini->load();
     QDir().mkpath(QFileInfo(m_settingsPath).absolutePath());   // the user's directory, at first use
+    // Devices mapped in the device dialog; those written by hand are kept as they are.
+    for (int n : m_mappedPorts)
+        m_ini->writeString(QStringLiteral("Serial Port"), QStringLiteral("Device %1").arg(n), LoadedSettings.deviceOverride[n]);
     SettingsWriteFailed = !s.save(*m_ini, EdDensity->text(), &error);
     if (SettingsWriteFailed)
         m_prompts->error(error);
-}
-
-namespace {
-// A dumping port that owns the port it wraps.
-class OwningDumpingPort : public DumpingPort
-{
-public:
-    OwningDumpingPort(std::unique_ptr<SerialPort> inner, ExchangeDump& dump)
-        : DumpingPort(*inner, dump), m_inner(std::move(inner)) {}
-private:
-    std::unique_ptr<SerialPort> m_inner;
-};
-}  // namespace
-
-bool TSvMain::OpenSerialPort(int portNo)
-{
-    if (m_port)
-        m_port->close();
-    const QString device = portNo >= 1 && portNo <= 16 ? LoadedSettings.deviceOverride[portNo] : QString();
-    if (m_options.portFactory)
-        m_port = m_options.portFactory(portNo, device);
-    else
-        m_port = createPort(portNo, device, m_options.simulate, *m_clock, m_options.simulatorFrameRate);
-    if (m_port && !m_options.dumpFile.isEmpty()) {
-        if (!m_dump) {
-            m_dump = std::make_unique<ExchangeDumpFile>(m_options.dumpFile);
-            if (!m_dump->isOpen())
-                m_prompts->message("不能建立通讯记录文件：" + QDir::toNativeSeparators(m_options.dumpFile));
-        }
-        if (m_dump->isOpen())
-            m_port = std::make_unique<OwningDumpingPort>(std::move(m_port), *m_dump);
-    }
-    const PortOpenResult opened = openProbePort(m_port.get());
-    showProbeMessage(probemsg::portOpenMessage(opened));
-    return opened == PortOpenResult::Ok;
-}
-
-void TSvMain::PortNumberChange()
-{
-    if (m_port)
-        m_port->close();
-    PortNo = PortNumber->currentIndex() + 1;
-    PortOpened = OpenSerialPort(PortNo);
-}
-
-bool TSvMain::ReadCalibration()
-{
-    if (!m_port)
-        return false;
-    ProbeProtocol protocol(*m_port);
-    const probemem::PowerOnResult r = probemem::powerOn(protocol);
-    if (r.calibration)
-        applyCalibration(*r.calibration);
-    showProbeMessage(probemsg::message(probemsg::Command::PowerOn, r.status));
-    return r.status == probemem::ProbeStatus::Complete;
 }
 
 void TSvMain::showStatus(int panel, const QString& text)
@@ -387,7 +353,18 @@ void TSvMain::bindEvents()
     connect(LogTime, &QRadioButton::clicked, this, &TSvMain::LogTimeClick);
     connect(UpDownDistance, &UpDown::clicked, this, &TSvMain::UpDownDistanceClick);
     connect(UpDownTime, &UpDown::clicked, this, [this] { EditTime->setText(QString::number(UpDownTime->position())); });
-    connect(PortNumber, &QComboBox::currentIndexChanged, this, &TSvMain::PortNumberChange);
+    connect(PortNumber, &QComboBox::currentIndexChanged, this, [this] {
+        m_portIndexChanged = true;
+        QMetaObject::invokeMethod(this, [this] { m_portIndexChanged = false; }, Qt::QueuedConnection);
+        PortNumberChange();
+    });
+    // Choosing the port in use again, while it is not open, tries it again
+    // (an adapter plugged in since, a configured device that was missing).
+    connect(PortNumber, &QComboBox::activated, this, [this](int index) {
+        if (!std::exchange(m_portIndexChanged, false) && index == PortNo - 1 && !PortOpened)
+            PortNumberChange();
+    });
+    connect(btnCancel, &QPushButton::clicked, this, &TSvMain::btnCancelClick);
     connect(BtnOpen, &QPushButton::clicked, this, [this] { BtnOpenClick(BtnOpen); });
     connect(Load, &QAction::triggered, this, [this] { BtnOpenClick(Load); });
     connect(svTable, &ProfileTable::afterScroll, this, &TSvMain::svTableAfterScroll);

@@ -1,4 +1,5 @@
 #pragma once
+#include "dialogs/Prompts.h"
 #include "document/ProfileDocument.h"
 #include "model/ProfileRow.h"
 #include "model/Calibration.h"
@@ -32,6 +33,10 @@ class QAbstractSeries;
 
 class MsClock;
 class SerialPort;
+class ProbeLink;
+class ProbeProtocol;
+class ReceivedBytes;
+class QEventLoop;
 class ProfileTable;
 class ProfileTableModel;
 class Prompts;
@@ -45,6 +50,7 @@ class ProfileChart;
 struct FrameResult;
 namespace probemem {
 struct CalibrationRead;
+struct SessionEvents;
 }
 
 // How the window is started: where its settings file and data directory are,
@@ -59,7 +65,10 @@ struct SvMainOptions
     MsClock* clock = nullptr;        // default: the steady clock
     Prompts* prompts = nullptr;      // default: message boxes and dialogs
     // Creates the port for a number; default: the device mapping of the settings file.
+    // Called on the port's thread.
     std::function<std::unique_ptr<SerialPort>(int portNo, const QString& device)> portFactory;
+    // The serial devices present, for the device dialog; default: the system's.
+    std::function<std::vector<SerialDeviceInfo>()> listDevices;
 };
 
 // The main window: four pages, the status bar, the two timers and every member
@@ -73,7 +82,7 @@ public:
     ~TSvMain() override;
 
     Prompts& prompts() { return *m_prompts; }
-    SerialPort* port() { return m_port.get(); }
+    ProbeLink& link() { return *m_link; }
     MsClock& clock() { return *m_clock; }
     ProfileTable& table() { return *svTable; }
 
@@ -88,9 +97,29 @@ public:
     void HelpKeyPress();   // F1: the keys and the version
 
     // ---- serial port and protocol -------------------------------------------
-    bool OpenSerialPort(int portNo);
+    // `atStart`: a configured device that is not plugged in is not reported
+    // (it is when its port is chosen).
+    bool OpenSerialPort(int portNo, bool atStart = false);
     void PortNumberChange();
     bool ReadCalibration();
+    // The port chooser: "COMn" with the device each maps to, then "设备…".
+    void refreshPortNames();
+    QString deviceOfPort(int portNo) const;
+    static constexpr int kDeviceItem = 16;   // index of "设备…"
+
+    // ---- exchanges with the probe ------------------------------------------
+    // Runs `job` on the port's thread. The window goes on painting and
+    // answering the desktop meanwhile; the user's input is held back, but for
+    // `cancel` when given, so no second command starts. Returns when the job
+    // has ended; false when it could not start (another runs, or no port).
+    bool runExchange(const std::function<void(ProbeProtocol&)>& job, QWidget* cancel = nullptr);
+    bool exchangeRunning() const { return m_exchangeRunning; }
+    // A session's events, called on the port's thread, delivered here in order.
+    probemem::SessionEvents onWindowThread(const probemem::SessionEvents& events);
+    // From the port's thread: runs `fn` on the window's thread and waits for
+    // it; false when the exchange was cancelled or the window is gone first.
+    bool callOnWindow(const std::function<void()>& fn);
+    void btnCancelClick();
 
     // ---- live measurement -----------------------------------------------------
     void TimerTimer();
@@ -220,6 +249,7 @@ public:
     QPushButton* btnFile = nullptr;
     QPushButton* btnUpLoad = nullptr;
     QPushButton* btnClear = nullptr;
+    QPushButton* btnCancel = nullptr;   // "取消": shown only while an upload runs
 
     // CablePg
     QGroupBox* gbPram = nullptr;
@@ -360,8 +390,15 @@ private:
     MsClock* m_clock = nullptr;
     std::unique_ptr<Prompts> m_ownPrompts;
     Prompts* m_prompts = nullptr;
-    std::unique_ptr<ExchangeDumpFile> m_dump;   // before m_port: the port writes into it
-    std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<ExchangeDumpFile> m_dump;   // before m_link: the port writes into it
+    std::unique_ptr<ProbeLink> m_link;
+    std::unique_ptr<ReceivedBytes> m_liveInput;  // live bytes taken from the port, not yet read
+    bool m_exchangeRunning = false;
+    bool m_exchangeDone = false;
+    QEventLoop* m_exchangeLoop = nullptr;
+    bool m_closeAfterExchange = false;          // the window was closed during an exchange
+    bool m_portIndexChanged = false;            // the chooser's index changed in this event
+    QList<int> m_mappedPorts;                   // ports given a device in the device dialog
     std::unique_ptr<IniFile> m_ini;
     QString m_settingsPath;
     QString m_dataDir;

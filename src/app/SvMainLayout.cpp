@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -189,8 +190,13 @@ void TSvMain::buildSelfPage()
     sbBtnDir->setIcon(glyph("folder"));
     pr = place(new QProgressBar(p), 32, 472, 345, 15);
     pr->setRange(0, 100);
-    pr->setTextVisible(false);
+    // The figure beside the bar: an upload or an erase runs for many seconds.
+    pr->setTextVisible(true);
+    pr->setFormat("%p%");
+    pr->setFont(timesNumbers(12));
     pr->hide();
+    btnCancel = button(p, "取消", 32, 492, 89, 30, "stop");
+    btnCancel->hide();
     btnFile = button(p, "文件列表", 400, 440, 89, 49, "list");
     btnUpLoad = button(p, "上传", 528, 440, 89, 49, "upload");
     btnClear = button(p, "删除", 653, 440, 89, 49, "delete");
@@ -214,8 +220,22 @@ void TSvMain::buildCablePage()
     EdDensity->setText("1.   ");
     label(gbPram, "端口号", 24, 285);
     PortNumber = place(new QComboBox(gbPram), 128, 280, 153, 25);
+    // "COMn" with the device it maps to beside it in the list (refreshPortNames),
+    // then the device dialog; the box itself shows "COMn".
+    auto* ports = new QStandardItemModel(0, 2, PortNumber);
     for (int i = 1; i <= 16; ++i)
-        PortNumber->addItem(QStringLiteral("COM%1").arg(i));
+        ports->appendRow({new QStandardItem(QStringLiteral("COM%1").arg(i)), new QStandardItem()});
+    ports->appendRow({new QStandardItem("设备…"), new QStandardItem()});
+    auto* portList = new QTableView;
+    portList->horizontalHeader()->hide();
+    portList->verticalHeader()->hide();
+    portList->setShowGrid(false);
+    portList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    portList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    portList->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    PortNumber->setModel(ports);
+    PortNumber->setView(portList);
+    PortNumber->setMaxVisibleItems(17);
     PortNumber->setCurrentIndex(15);
 
     ModeSelect = place(new QGroupBox("工作模式", gbPram), 304, 112, 265, 193);

@@ -8,7 +8,7 @@
 #include "probe/FrameReceiver.h"
 #include "probe/LiveRecording.h"
 #include "probe/MsClock.h"
-#include "probe/SerialPort.h"
+#include "probe/ProbeLink.h"
 #include "text/Format.h"
 #include <QCheckBox>
 #include <QDir>
@@ -115,7 +115,7 @@ void TSvMain::BtnBeginClick()
 {
     if (BtnStop1->isEnabled())
         return;
-    if (!PortOpened || !m_port) {
+    if (!PortOpened || !m_link->hasPort()) {
         m_prompts->message("串行口工作不正常！");
         return;
     }
@@ -169,7 +169,8 @@ void TSvMain::BtnBeginClick()
         DepthMark = -1.0f;
         Recording->startFixedDepth(DistanceStep);
     }
-    m_port->flush(2);
+    m_link->flushInput();
+    m_liveInput->flush(2);
     Timer.start();
 }
 
@@ -195,9 +196,12 @@ void TSvMain::btnRecClick()
 
 void TSvMain::TimerTimer()
 {
-    if (!m_port || !Timer.isActive())
+    if (!Timer.isActive())
         return;
-    Receiver->tick(*m_port, [this](const FrameResult& r) { return ProcessFrame(r); });
+    // The port belongs to its thread: the tick takes what waits there, and the
+    // receiver reads it as it would read the port; what it leaves stays queued.
+    m_liveInput->append(m_link->takeInput());
+    Receiver->tick(*m_liveInput, [this](const FrameResult& r) { return ProcessFrame(r); });
 }
 
 bool TSvMain::ProcessFrame(const FrameResult& r)
@@ -260,8 +264,7 @@ bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
 
 void TSvMain::BtnStopClick()
 {
-    if (m_port)
-        m_port->setPower(0);
+    m_link->setPower(false);
     Timer.stop();
     if (!FirstRecordPending && svTable->isActive()) {
         // The recording becomes the open profile; the chart is drawn anew from it.

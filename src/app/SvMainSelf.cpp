@@ -8,11 +8,13 @@
 #include "probe/ProbeProtocol.h"
 #include "document/ProbeMessages.h"
 #include "document/UploadFiles.h"
+#include "probe/ProbeLink.h"
 #include "probe/SerialPort.h"
 #include "text/Format.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTreeWidget>
 
 using probemem::ProbeStatus;
@@ -31,7 +33,8 @@ void addListRow(QTreeWidget* list, const probemem::DirectoryEntry& e)
 
 void TSvMain::showProbeMessage(const QString& text)
 {
-    if (!text.isEmpty())
+    // A window closed during an exchange goes without another word.
+    if (!text.isEmpty() && !m_closeAfterExchange)
         m_prompts->message(text);
 }
 
@@ -51,19 +54,20 @@ void TSvMain::sbBtnDirClick()
 
 void TSvMain::btnQueryClick()
 {
-    if (!PortOpened || !m_port)
+    if (!PortOpened || !m_link->hasPort())
         return;
-    ProbeProtocol protocol(*m_port);
-    showProbeMessage(probemsg::message(probemem::readClock(protocol, QDateTime::currentDateTime())));
+    probemem::ClockReadResult r;
+    if (runExchange([&r](ProbeProtocol& protocol) { r = probemem::readClock(protocol, QDateTime::currentDateTime()); }))
+        showProbeMessage(probemsg::message(r));
 }
 
 void TSvMain::btnSetTimeClick()
 {
-    if (!PortOpened || !m_port)
+    if (!PortOpened || !m_link->hasPort())
         return;
-    ProbeProtocol protocol(*m_port);
-    const ProbeStatus s = probemem::setClock(protocol, QDateTime::currentDateTime());
-    showProbeMessage(probemsg::message(Command::SetClock, s));
+    ProbeStatus s = ProbeStatus::NoAnswer;
+    if (runExchange([&s](ProbeProtocol& protocol) { s = probemem::setClock(protocol, QDateTime::currentDateTime()); }))
+        showProbeMessage(probemsg::message(Command::SetClock, s));
 }
 
 void TSvMain::udIntvClick()
@@ -73,12 +77,14 @@ void TSvMain::udIntvClick()
 
 void TSvMain::btnReadIntvClick()
 {
-    if (!m_port) {
+    if (!m_link->hasPort()) {
         showProbeMessage(probemsg::message(Command::ReadInterval, ProbeStatus::NoAnswer));
         return;
     }
-    ProbeProtocol protocol(*m_port);
-    const probemem::IntervalReadResult r = probemem::readInterval(protocol, Density);
+    probemem::IntervalReadResult r;
+    const float density = Density;
+    if (!runExchange([&r, density](ProbeProtocol& protocol) { r = probemem::readInterval(protocol, density); }))
+        return;
     if (r.calibration)
         applyCalibration(*r.calibration);
     if (r.status == ProbeStatus::Complete)
@@ -88,11 +94,14 @@ void TSvMain::btnReadIntvClick()
 
 void TSvMain::btnSetIntvClick()
 {
-    if (!PortOpened || !m_port)
+    if (!PortOpened || !m_link->hasPort())
         return;
-    ProbeProtocol protocol(*m_port);
-    const probemem::IntervalSetResult r =
-        probemem::setInterval(protocol, Density, edReadIntv->text(), edSetIntv->text());
+    probemem::IntervalSetResult r;
+    const float density = Density;
+    const QString readText = edReadIntv->text();
+    const QString setText = edSetIntv->text();
+    if (!runExchange([&](ProbeProtocol& protocol) { r = probemem::setInterval(protocol, density, readText, setText); }))
+        return;
     if (r.calibration)
         applyCalibration(*r.calibration);
     showProbeMessage(probemsg::message(Command::SetInterval, r.status));
@@ -100,14 +109,13 @@ void TSvMain::btnSetIntvClick()
 
 void TSvMain::btnClearClick()
 {
-    if (!m_port) {
+    if (!m_link->hasPort()) {
         showProbeMessage(probemsg::message(Command::Clear, ProbeStatus::NoAnswer));
         return;
     }
     // One click destroys every cast the probe holds: ask first.
     if (!m_prompts->question(probemsg::clearQuestion(FileList->topLevelItemCount()), probemsg::clearCaption()))
         return;
-    ProbeProtocol protocol(*m_port);
     bool started = false;
     probemem::SessionEvents events;
     // The hourglass and the bar once the probe has taken the command.
@@ -121,25 +129,32 @@ void TSvMain::btnClearClick()
         pr->setValue(percent);
         pr->repaint();
     };
-    const ProbeStatus s = probemem::clearMemory(protocol, events);
+    ProbeStatus s = ProbeStatus::NoAnswer;
+    const bool ran = runExchange([&s, events = onWindowThread(events)](ProbeProtocol& protocol) {
+        s = probemem::clearMemory(protocol, events);
+    });
     if (started) {
         pr->hide();
         FileList->clear();
         setBusy(false);
     }
-    showProbeMessage(probemsg::message(Command::Clear, s));
+    if (ran)
+        showProbeMessage(probemsg::message(Command::Clear, s));
 }
 
 void TSvMain::btnFileClick()
 {
-    if (!PortOpened || !m_port)
+    if (!PortOpened || !m_link->hasPort())
         return;
-    ProbeProtocol protocol(*m_port);
     probemem::SessionEvents events;
     // The list is emptied once the probe has taken the command.
     events.started = [this] { FileList->clear(); };
     events.entry = [this](const probemem::DirectoryEntry& e) { addListRow(FileList, e); };
-    const probemem::ListingResult r = probemem::listRecordings(protocol, events);
+    probemem::ListingResult r;
+    if (!runExchange([&r, events = onWindowThread(events)](ProbeProtocol& protocol) {
+            r = probemem::listRecordings(protocol, events);
+        }))
+        return;
     if (r.memory)
         MemorySize = r.memory->memorySize;
     showProbeMessage(probemsg::message(r));
@@ -147,7 +162,7 @@ void TSvMain::btnFileClick()
 
 void TSvMain::btnUpLoadClick()
 {
-    if (!PortOpened || !m_port)
+    if (!PortOpened || !m_link->hasPort())
         return;
     if (edPath->text().isEmpty()) {
         m_prompts->message(probemem::kNoPath);
@@ -190,9 +205,29 @@ void TSvMain::btnUpLoadClick()
         pr->setValue(percent);
         pr->repaint();
     };
-    ProbeProtocol protocol(*m_port);
-    probemem::TableUploadSink sink(*svTable, Path);
-    const probemem::UploadResult r = probemem::upload(protocol, sink, request, events);
+    // The files are written on the port's thread through a table of their own;
+    // the profile open here is let go before the first of them is made.
+    auto releaseProfile = [this] {
+        return callOnWindow([this] {
+            svTable->close();
+            svTable->setTableName(QString());
+        });
+    };
+    probemem::UploadResult r;
+    const QString dir = Path;
+    btnCancel->setEnabled(true);
+    btnCancel->show();
+    const bool ran = runExchange(
+        [&r, &request, dir, releaseProfile, events = onWindowThread(events)](ProbeProtocol& protocol) {
+            ProfileTable table;
+            probemem::TableUploadSink sink(table, dir);
+            sink.setBeforeFirstRecording(releaseProfile);
+            r = probemem::upload(protocol, sink, request, events);
+        },
+        btnCancel);
+    btnCancel->hide();
+    if (!ran)
+        return;
     Atmosphere = r.atmosphere;
     if (started) {
         pr->hide();

@@ -1,6 +1,7 @@
 #include "app/WidgetPrompts.h"
 #include "dialogs/CsDialog.h"
 #include "dialogs/DensityDialog.h"
+#include "dialogs/DeviceDialog.h"
 #include "dialogs/PathDialog.h"
 #include <QApplication>
 #include <QDir>
@@ -214,5 +215,15 @@ bool WidgetPrompts::print(const PagePainter& paint, bool landscape)
     if (landscape)
         printer.setPageOrientation(QPageLayout::Landscape);
     paint(&printer);
+    return true;
+}
+
+bool WidgetPrompts::serialDevice(const std::vector<SerialDeviceInfo>& present, int* portNo, QString* device)
+{
+    TDeviceDlg dlg(present, *portNo, m_parent);
+    if (dlg.exec() != QDialog::Accepted || dlg.device().isEmpty())
+        return false;
+    *portNo = dlg.portNo();
+    *device = dlg.device();
     return true;
 }

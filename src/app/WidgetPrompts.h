@@ -24,6 +24,7 @@ public:
     bool surveyExport(SurveyExportRequest* request) override;
     void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) override;
     bool print(const PagePainter& paint, bool landscape) override;
+    bool serialDevice(const std::vector<SerialDeviceInfo>& present, int* portNo, QString* device) override;
 private:
     QWidget* m_parent;
 };

@@ -59,7 +59,8 @@ void openLink(Link& link, const QCommandLineParser& parser, const Settings& sett
     link.port = createPort(portNo, device, simulate, *link.clock);
     const PortOpenResult opened = openProbePort(link.port.get());
     if (opened != PortOpenResult::Ok)
-        fail(probemsg::portOpenMessage(opened));
+        fail(probemsg::portOpenMessage(opened, link.port ? link.port->deviceName() : QString(),
+                                       link.port ? link.port->errorString() : QString()));
 }
 
 // One progress line on standard error, rewritten in place on a terminal.

@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class QPagedPaintDevice;
 
@@ -40,6 +41,16 @@ struct SurveyExportRequest
     QString utcOffset;          // in and out: hours east of UTC, "+08:00"
 };
 
+// A serial device present on the system, as the device dialog lists it.
+struct SerialDeviceInfo
+{
+    QString name;           // "ttyUSB0", "COM3"
+    QString location;       // "/dev/ttyUSB0": what a port number is mapped to
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+};
+
 // Every message box and modal dialog of the window goes through here, so that a
 // test can script the answers and read back every text shown.
 class Prompts
@@ -70,4 +81,8 @@ public:
     virtual void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) = 0;
     // The print dialog, then printing (to a printer or a PDF file); false when cancelled.
     virtual bool print(const PagePainter& paint, bool landscape) = 0;
+    // The device dialog: the serial devices present and the port number (1..16)
+    // the chosen one is mapped to, `*portNo` offered first. True with
+    // `*portNo` and `*device` (a location) set when confirmed.
+    virtual bool serialDevice(const std::vector<SerialDeviceInfo>& present, int* portNo, QString* device) = 0;
 };

@@ -34,6 +34,13 @@ public:
     int getByte() override;
     int read(char* buffer, int length) override;
     bool waitForBytes(int count, int ms) override { return m_inner.waitForBytes(count, ms); }
+    void setInterrupted(bool on) override
+    {
+        SerialPort::setInterrupted(on);
+        m_inner.setInterrupted(on);
+    }
+    QString errorString() const override { return m_inner.errorString(); }
+    bool deviceMissing() const override { return m_inner.deviceMissing(); }
     MsClock& clock() override { return m_inner.clock(); }
     QString deviceName() const override { return m_inner.deviceName(); }
 

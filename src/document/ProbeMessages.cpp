@@ -22,6 +22,9 @@ const Row kTable[] = {
     {kAny, ProbeStatus::NoAnswer, "声速仪无应答，请检查电缆连接和电池电量！"},
     {kAny, ProbeStatus::NotSupported, "该设备不支持此命令！"},
     {kAny, ProbeStatus::BadCalibration, "标定参数读出错误，需要厂家维修！"},
+    // Only the upload has a cancel of the user's; other exchanges are
+    // cancelled by the window closing, which shows nothing more.
+    {kAny, ProbeStatus::Cancelled, ""},
     {Command::PowerOn, ProbeStatus::Complete, ""},
     {Command::ReadClock, ProbeStatus::ChecksumError, "接收数据校验和错误！"},
     {Command::ReadClock, ProbeStatus::Complete, "计算机时间为：%1\n声速仪时间为：%2"},
@@ -41,6 +44,7 @@ const Row kTable[] = {
     {Command::Upload, ProbeStatus::AbnormalEnd, "传输%1个文件（非正常结束）"},
     {Command::Upload, ProbeStatus::ChecksumError, "传输%1个文件（因校验和错误中断了传输）"},
     {Command::Upload, ProbeStatus::DatabaseError, "传输%1个文件（因建立数据库文件错误中断了传输）"},
+    {Command::Upload, ProbeStatus::Cancelled, "传输%1个文件（传输已取消）"},
 };
 
 QString pattern(Command command, ProbeStatus status)
@@ -92,14 +96,19 @@ QString message(const probemem::UploadResult& r)
     return withCount(Command::Upload, r.status, r.files.size());
 }
 
-QString portOpenMessage(PortOpenResult r)
+QString portOpenMessage(PortOpenResult r, const QString& device, const QString& reason)
 {
+    QString text;
     switch (r) {
-    case PortOpenResult::Ok: break;
-    case PortOpenResult::OpenFailed: return QStringLiteral("打开串行口时出错！");
-    case PortOpenResult::BaudFailed: return QStringLiteral("波特率设置错误！");
+    case PortOpenResult::Ok: return {};
+    case PortOpenResult::OpenFailed: text = QStringLiteral("打开串行口时出错！"); break;
+    case PortOpenResult::BaudFailed: text = QStringLiteral("波特率设置错误！"); break;
     }
-    return {};
+    // The device and the system's reason: a port number alone does not say
+    // which adapter is meant, nor whether it is missing, busy or forbidden.
+    if (!device.isEmpty())
+        text += '\n' + device + (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
+    return text;
 }
 
 QString deviceNumberText(const QString& sn) { return QStringLiteral("设备号：") + sn; }

@@ -27,8 +27,9 @@ QString message(const probemem::ListingResult& r);
 // "传输n个文件" with the outcome, or the failure.
 QString message(const probemem::UploadResult& r);
 
-// Opening the probe's port; empty for Ok.
-QString portOpenMessage(PortOpenResult r);
+// Opening the probe's port; empty for Ok. The fixed text, then the device
+// and the system's reason on a line of their own when known.
+QString portOpenMessage(PortOpenResult r, const QString& device = QString(), const QString& reason = QString());
 
 // Status panel 2 after a calibration was read.
 QString deviceNumberText(const QString& sn);

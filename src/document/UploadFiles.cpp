@@ -3,6 +3,7 @@
 #include "storage/ProfileTable.h"
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 namespace probemem {
 
@@ -56,6 +57,8 @@ QString profileFileFor(const QString& dir, const QString& baseName, const QDateT
 
 bool TableUploadSink::beginRecording(const RecordingHeader& header, QString* fileName)
 {
+    if (m_beforeFirst && !std::exchange(m_beforeFirst, nullptr)())
+        return false;
     try {
         m_table.close();
         const QString name = profileFileFor(m_dir, header.baseName, header.start, m_written);

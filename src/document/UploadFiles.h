@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class ProfileTable;
 
@@ -36,6 +37,10 @@ class TableUploadSink : public UploadSink
 {
 public:
     TableUploadSink(ProfileTable& table, const QString& dir) : m_table(table), m_dir(dir) {}
+    // Runs before the first recording's file is made (the window lets go of
+    // the profile it holds open, which may be that very file); false ends the
+    // upload as a file that could not be made.
+    void setBeforeFirstRecording(std::function<bool()> hook) { m_beforeFirst = std::move(hook); }
     bool beginRecording(const RecordingHeader& header, QString* fileName) override;
     bool appendRow(const ProfileRow& row) override;
     void finish() override;
@@ -44,6 +49,7 @@ private:
     ProfileTable& m_table;
     QString m_dir;
     QSet<QString> m_written;
+    std::function<bool()> m_beforeFirst;
 };
 
 }  // namespace probemem

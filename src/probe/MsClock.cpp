@@ -1,4 +1,5 @@
 #include "probe/MsClock.h"
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -17,4 +18,17 @@ uint32_t SteadyClock::now()
 void SteadyClock::sleepMs(uint32_t ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SteadyClock::sleepUnless(uint32_t ms, const std::function<bool()>& stop)
+{
+    const uint32_t end = now() + ms;
+    for (;;) {
+        if (stop())
+            return;
+        const int32_t left = static_cast<int32_t>(end - now());
+        if (left <= 0)
+            return;
+        sleepMs(std::min(static_cast<uint32_t>(left), kStopCheckMs));
+    }
 }

@@ -1,6 +1,8 @@
 #include "probe/PortFactory.h"
 #include "probe/QtSerialPortBackend.h"
 #include "probe/SimulatedProbe.h"
+#include <QSerialPortInfo>
+#include <algorithm>
 
 std::unique_ptr<SerialPort> createPort(int portNo, const QString& deviceOverride, bool simulateAll, MsClock& clock,
                                        int simulatorFrameRate)
@@ -25,4 +27,14 @@ PortOpenResult openProbePort(SerialPort* port)
     port->setPower(0);
     port->setTransmit(0);
     return PortOpenResult::Ok;
+}
+
+std::vector<SerialDevice> presentSerialDevices()
+{
+    std::vector<SerialDevice> out;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        out.push_back({info.portName(), info.systemLocation(), info.description(), info.manufacturer(),
+                       info.serialNumber()});
+    std::sort(out.begin(), out.end(), [](const SerialDevice& a, const SerialDevice& b) { return a.name < b.name; });
+    return out;
 }

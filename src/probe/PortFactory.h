@@ -2,6 +2,7 @@
 #include "probe/SerialPort.h"
 #include <QString>
 #include <memory>
+#include <vector>
 
 class MsClock;
 
@@ -16,3 +17,15 @@ enum class PortOpenResult { Ok, OpenFailed, BaudFailed };
 // Opens the port and sets it up for the probe: 9600 baud, the power and the
 // transmit-enable lines low. A port that fails is left closed.
 PortOpenResult openProbePort(SerialPort* port);
+
+// A serial device the system has, as the port chooser offers it.
+struct SerialDevice
+{
+    QString name;           // "ttyUSB0"
+    QString location;       // "/dev/ttyUSB0": what a port number maps to
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+};
+// The serial devices present now, by name.
+std::vector<SerialDevice> presentSerialDevices();

@@ -20,7 +20,7 @@ ClockReadResult readClock(ProbeProtocol& protocol, const QDateTime& now)
     ClockReadResult r;
     ProbePower power(protocol.port());
     if (!protocol.sendCommand(cmd::ReadClock)) {
-        r.status = finished("clock read", ProbeStatus::NoAnswer);
+        r.status = finished("clock read", protocol.port(), ProbeStatus::NoAnswer);
         return r;
     }
     r.computerTime = fmt::formatDateTime(QStringLiteral("yy-mm-dd hh:mm:ss"), now);
@@ -29,20 +29,20 @@ ClockReadResult readClock(ProbeProtocol& protocol, const QDateTime& now)
     Frame f{};
     const int got = readReply(protocol, f.data(), 10);
     if (got == 0) {
-        r.status = finished("clock read", ProbeStatus::NoAnswer);
+        r.status = finished("clock read", protocol.port(), ProbeStatus::NoAnswer);
     } else if (got < 10) {
-        r.status = finished("clock read", ProbeStatus::NotSupported);
+        r.status = finished("clock read", protocol.port(), ProbeStatus::NotSupported);
     } else if (!replyChecksumOk(f.data())) {
-        r.status = finished("clock read", ProbeStatus::ChecksumError);
+        r.status = finished("clock read", protocol.port(), ProbeStatus::ChecksumError);
     } else if (f[1] > 0x40 || f[2] > 0x12 || (f[1] == 0 && f[2] == 0)) {
-        r.status = finished("clock read", ProbeStatus::NotSupported);
+        r.status = finished("clock read", protocol.port(), ProbeStatus::NotSupported);
     } else {
         // Some probes keep only the year's last digit: the tens come from the computer.
         if (f[1] < 0x10)
             f[1] = static_cast<uint8_t>(f[1] + (year2 / 10) * 16);
         r.probeTime = hex2(f[1]) + '-' + hex2(f[2]) + '-' + hex2(f[4]) + ' ' + hex2(f[5]) + ':'
                       + hex2(f[6]) + ':' + hex2(f[7]);
-        r.status = finished("clock read", ProbeStatus::Complete);
+        r.status = finished("clock read", protocol.port(), ProbeStatus::Complete);
     }
     return r;
 }
@@ -84,7 +84,7 @@ ProbeStatus setClock(ProbeProtocol& protocol, const QDateTime& now)
 {
     ProbePower power(protocol.port());
     if (!protocol.sendCommand(cmd::SetClock))
-        return finished("clock setting", ProbeStatus::NoAnswer);
+        return finished("clock setting", protocol.port(), ProbeStatus::NoAnswer);
     const Frame e = expectedClockFrame(clockDigits(now));
     bool error = false;
     bool heard = false;
@@ -96,9 +96,9 @@ ProbeStatus setClock(ProbeProtocol& protocol, const QDateTime& now)
     Frame reply{};
     const int got = readReply(protocol, reply.data(), 10);
     if (!heard && got == 0)
-        return finished("clock setting", ProbeStatus::NoAnswer);
+        return finished("clock setting", protocol.port(), ProbeStatus::NoAnswer);
     error = error || got != 10 || !clockReplyMatches(reply, e);
-    return finished("clock setting", error ? ProbeStatus::WriteError : ProbeStatus::Complete);
+    return finished("clock setting", protocol.port(), error ? ProbeStatus::WriteError : ProbeStatus::Complete);
 }
 
 float intervalMetres(const Calibration& cal, float density, int count)
@@ -125,23 +125,23 @@ IntervalReadResult readInterval(ProbeProtocol& protocol, float density, const Se
     ProbePower power(protocol.port());
     r.status = calibrate(protocol, &r.calibration, events);
     if (r.status != ProbeStatus::Complete) {
-        r.status = finished("interval read", r.status);
+        r.status = finished("interval read", protocol.port(), r.status);
         return r;
     }
     if (!protocol.sendCommand(cmd::ReadInterval)) {
-        r.status = finished("interval read", ProbeStatus::NoAnswer);
+        r.status = finished("interval read", protocol.port(), ProbeStatus::NoAnswer);
         return r;
     }
     uint8_t b[2] = {};
     const int got = readReply(protocol, b, 2);
     if (got == 0) {
-        r.status = finished("interval read", ProbeStatus::NoAnswer);
+        r.status = finished("interval read", protocol.port(), ProbeStatus::NoAnswer);
     } else if (got < 2 || b[0] == kSync) {
-        r.status = finished("interval read", ProbeStatus::NotSupported);
+        r.status = finished("interval read", protocol.port(), ProbeStatus::NotSupported);
     } else {
         r.count = b[0] * 256 + b[1];
         r.metres = intervalMetres(r.calibration->cal, density, r.count);
-        r.status = finished("interval read", ProbeStatus::Complete);
+        r.status = finished("interval read", protocol.port(), ProbeStatus::Complete);
     }
     return r;
 }
@@ -167,16 +167,16 @@ IntervalSetResult setInterval(ProbeProtocol& protocol, float density, const QStr
     ProbePower power(protocol.port());
     r.status = calibrate(protocol, &r.calibration, events);
     if (r.status != ProbeStatus::Complete) {
-        r.status = finished("interval setting", r.status);
+        r.status = finished("interval setting", protocol.port(), r.status);
         return r;
     }
     const auto count = intervalCount(r.calibration->cal, density, static_cast<float>(metres));
     if (!count) {
-        r.status = finished("interval setting", ProbeStatus::InvalidInterval);
+        r.status = finished("interval setting", protocol.port(), ProbeStatus::InvalidInterval);
         return r;
     }
     if (!protocol.sendCommand(cmd::SetInterval)) {
-        r.status = finished("interval setting", ProbeStatus::NoAnswer);
+        r.status = finished("interval setting", protocol.port(), ProbeStatus::NoAnswer);
         return r;
     }
     const int hi = protocol.sendDataByte(static_cast<uint8_t>(*count >> 8));
@@ -184,11 +184,11 @@ IntervalSetResult setInterval(ProbeProtocol& protocol, float density, const QStr
     uint8_t b[2] = {};
     const int got = readReply(protocol, b, 2);
     if (hi < 0 && lo < 0 && got == 0) {
-        r.status = finished("interval setting", ProbeStatus::NoAnswer);
+        r.status = finished("interval setting", protocol.port(), ProbeStatus::NoAnswer);
         return r;
     }
     const int echo = (hi & 0xFF) * 256 + (lo & 0xFF);
-    r.status = finished("interval setting", echo == *count ? ProbeStatus::Complete : ProbeStatus::NotSupported);
+    r.status = finished("interval setting", protocol.port(), echo == *count ? ProbeStatus::Complete : ProbeStatus::NotSupported);
     return r;
 }
 

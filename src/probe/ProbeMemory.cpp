@@ -20,7 +20,7 @@ ProbeStatus clearMemory(ProbeProtocol& protocol, const SessionEvents& events)
     SerialPort& port = protocol.port();
     ProbePower power(port);
     if (!protocol.sendCommand(cmd::ClearMemory))
-        return finished("clear", ProbeStatus::NoAnswer);
+        return finished("clear", port, ProbeStatus::NoAnswer);
     MsClock& clk = port.clock();
     auto show = [&](int p) {
         if (events.percent)
@@ -32,7 +32,7 @@ ProbeStatus clearMemory(ProbeProtocol& protocol, const SessionEvents& events)
 
     if (!protocol.waitForBytes(1, kReplyTimeoutMs)) {
         qCDebug(lcProbe) << "no erase time within" << kReplyTimeoutMs << "ms";
-        return finished("clear", ProbeStatus::NoAnswer);
+        return finished("clear", port, ProbeStatus::NoAnswer);
     }
     const int n = port.getByte() & 0xFF;
     const uint32_t t = clk.now();
@@ -48,7 +48,9 @@ ProbeStatus clearMemory(ProbeProtocol& protocol, const SessionEvents& events)
             const int p = std::min(100, elapsed(clk, t) / (k * 45));
             if (p != shown)
                 show(shown = p);
-            clk.sleepUntil(t + static_cast<uint32_t>(std::min(total, (p + 1) * k * 45)));
+            const int next = std::min(total, (p + 1) * k * 45);
+            if (!port.pause(next - elapsed(clk, t)))
+                return finished("clear", port, ProbeStatus::AbnormalEnd);
         }
         show(100);
     }
@@ -67,8 +69,8 @@ ProbeStatus clearMemory(ProbeProtocol& protocol, const SessionEvents& events)
 
     // An unknown command is only that: no claim about the files follows it.
     if (unknown)
-        return finished("clear", ProbeStatus::NotSupported);
-    return finished("clear", done ? ProbeStatus::Complete : ProbeStatus::AbnormalEnd);
+        return finished("clear", port, ProbeStatus::NotSupported);
+    return finished("clear", port, done ? ProbeStatus::Complete : ProbeStatus::AbnormalEnd);
 }
 
 bool isEndFrame(const Frame& f) { return f[1] == 0xFF && f[2] == 0xFF; }
@@ -94,7 +96,7 @@ ListingResult listRecordings(ProbeProtocol& protocol, const SessionEvents& event
     ListingResult r;
     ProbePower power(protocol.port());
     if (!protocol.sendCommand(cmd::ListRecordings)) {
-        r.status = finished("listing", ProbeStatus::NoAnswer);
+        r.status = finished("listing", protocol.port(), ProbeStatus::NoAnswer);
         return r;
     }
     if (events.started)
@@ -128,7 +130,7 @@ ListingResult listRecordings(ProbeProtocol& protocol, const SessionEvents& event
     if (r.status == ProbeStatus::AbnormalEnd && r.entries.empty())
         r.status = ProbeStatus::NotSupported;
     qCDebug(lcProbe) << "listing:" << r.entries.size() << "entries";
-    r.status = finished("listing", r.status);
+    r.status = finished("listing", protocol.port(), r.status);
     return r;
 }
 

@@ -58,6 +58,8 @@ bool ProbeProtocol::sendCommand(uint8_t command)
 
     for (int a = 5; a > 0; --a) {
         const int attempt = 6 - a;
+        if (m_port.interrupted())
+            return false;
         // Frame start; the first attempt allows for the probe's start-up.
         const int window = (a / 5) * 2000 + 500;
         const uint32_t scanStart = clk.now();
@@ -71,8 +73,10 @@ bool ProbeProtocol::sendCommand(uint8_t command)
             const int left = window - elapsed(clk, scanStart);
             if (left <= 0)
                 break;
-            if (b < 0)
-                m_port.waitForInput(left);
+            // A wait that ends without a byte before its time is a port that
+            // failed or an exchange interrupted: nothing more is coming.
+            if (b < 0 && !m_port.waitForInput(left) && m_port.inputCount() <= 0)
+                break;
         }
         if (!sync) {
             qCDebug(lcProbe).nospace() << "handshake " << letter << ": attempt " << attempt << ": no frame start within " << window << " ms";
@@ -95,7 +99,8 @@ bool ProbeProtocol::sendCommand(uint8_t command)
             const int left = 30 - elapsed(clk, echoStart);
             if (attention || left <= 0)
                 break;
-            m_port.waitForBytes(1, left);
+            if (!m_port.waitForBytes(1, left) && m_port.inputCount() <= 0)
+                break;
         }
         if (!attention) {
             qCDebug(lcProbe).nospace() << "handshake " << letter << ": attempt " << attempt << ": no \"$\" within 30 ms";
@@ -126,6 +131,8 @@ bool ProbeProtocol::sendCommand(uint8_t command)
 
 int ProbeProtocol::sendDataByte(uint8_t value)
 {
+    if (m_port.interrupted())
+        return -1;
     sendByte(m_port, value, true);
     if (!waitForBytes(1, 1000)) {
         qCDebug(lcProbe) << "no echo of parameter byte" << Qt::hex << int(value) << "within 1000 ms";
@@ -162,8 +169,8 @@ ProbeProtocol::CalibrationResult ProbeProtocol::readCalibration(Calibration* cal
         const int left = kCalibrationTimeoutMs - elapsed(clk, start);
         if (complete || left <= 0)
             break;
-        if (b < 0)
-            m_port.waitForInput(left);
+        if (b < 0 && !m_port.waitForInput(left) && m_port.inputCount() <= 0)
+            break;
     }
 
     Calibration parsed = *cal;

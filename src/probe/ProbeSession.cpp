@@ -20,6 +20,7 @@ const char* statusName(ProbeStatus s)
     case ProbeStatus::SameInterval: return "same interval";
     case ProbeStatus::NoInterval: return "no interval";
     case ProbeStatus::InvalidInterval: return "invalid interval";
+    case ProbeStatus::Cancelled: return "cancelled";
     }
     return "?";
 }
@@ -89,7 +90,7 @@ PowerOnResult powerOn(ProbeProtocol& protocol)
 {
     PowerOnResult r;
     ProbePower power(protocol.port());
-    r.status = finished("power-on", calibrate(protocol, &r.calibration, {}));
+    r.status = finished("power-on", protocol.port(), calibrate(protocol, &r.calibration, {}));
     if (r.status == ProbeStatus::Complete)
         power.keepOn();
     return r;
@@ -99,6 +100,13 @@ ProbeStatus finished(const char* session, ProbeStatus status)
 {
     qCDebug(lcProbe) << session << "ended:" << statusName(status);
     return status;
+}
+
+ProbeStatus finished(const char* session, const SerialPort& port, ProbeStatus status)
+{
+    if (status != ProbeStatus::Complete && port.interrupted())
+        status = ProbeStatus::Cancelled;
+    return finished(session, status);
 }
 
 }  // namespace probemem

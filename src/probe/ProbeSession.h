@@ -29,6 +29,7 @@ enum class ProbeStatus {
     SameInterval,      // refusals of an interval setting, before the probe is switched on
     NoInterval,
     InvalidInterval,
+    Cancelled,         // the port was interrupted (the user's cancel, the window closing)
 };
 
 // A short English name of a status, for the log.
@@ -111,7 +112,9 @@ struct PowerOnResult
 };
 PowerOnResult powerOn(ProbeProtocol& protocol);
 
-// Logs a session's outcome and returns it.
+// Logs a session's outcome and returns it. An exchange that did not complete
+// on a port that was interrupted ends as Cancelled, whatever failed first.
 ProbeStatus finished(const char* session, ProbeStatus status);
+ProbeStatus finished(const char* session, const SerialPort& port, ProbeStatus status);
 
 }  // namespace probemem

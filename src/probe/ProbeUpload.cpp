@@ -35,7 +35,17 @@ void receive(ProbeProtocol& protocol, UploadSink& sink, const UploadRequest& req
 
     r.status = ProbeStatus::AbnormalEnd;
     QDateTime pendingStart;   // the start time waits for the file's first row
+    SerialPort& port = protocol.port();
+    int leftAfterCancel = -1;   // frames that had arrived when the cancel came
     while (const auto f = readFrame(protocol, kFrameTimeoutMs)) {
+        // A cancel ends the upload like an abnormal end, after the frames that
+        // had already arrived: every row received is kept.
+        if (port.interrupted()) {
+            if (leftAfterCancel < 0)
+                leftAfterCancel = std::max(0, port.inputCount()) / 10 + 1;
+            if (leftAfterCancel-- == 0)
+                break;
+        }
         if (!replyChecksumOk(f->data())) {
             r.status = ProbeStatus::ChecksumError;
             break;
@@ -149,10 +159,10 @@ UploadResult upload(ProbeProtocol& protocol, UploadSink& sink, const UploadReque
     if (!r.files.empty())
         sink.finish();
     // Nothing begun and no end: the probe does not know the command.
-    if (r.status == ProbeStatus::AbnormalEnd && r.files.empty())
+    if (r.status == ProbeStatus::AbnormalEnd && r.files.empty() && !protocol.port().interrupted())
         r.status = ProbeStatus::NotSupported;
     qCDebug(lcProbe) << "upload:" << r.files.size() << "recordings";
-    r.status = finished("upload", r.status);
+    r.status = finished("upload", protocol.port(), r.status);
     return r;
 }
 

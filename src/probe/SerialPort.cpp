@@ -1,16 +1,32 @@
 #include "probe/SerialPort.h"
 #include "probe/MsClock.h"
+#include <algorithm>
 
 bool SerialPort::waitForBytes(int count, int ms)
 {
     MsClock& c = clock();
     const uint32_t start = c.now();
     for (;;) {
-        if (inputCount() >= count)
+        const int n = inputCount();
+        if (n >= count)
             return true;
-        if (static_cast<int>(c.now() - start) >= ms)
+        if (n < 0 || interrupted() || static_cast<int>(c.now() - start) >= ms)
             return false;
         c.sleepMs(1);
+    }
+}
+
+bool SerialPort::pause(int ms)
+{
+    MsClock& c = clock();
+    const uint32_t end = c.now() + static_cast<uint32_t>(std::max(ms, 0));
+    for (;;) {
+        if (interrupted())
+            return false;
+        const int left = static_cast<int>(end - c.now());
+        if (left <= 0)
+            return true;
+        c.sleepUnless(static_cast<uint32_t>(left), [this] { return interrupted(); });
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -25,17 +26,38 @@ public:
     virtual int read(char* buffer, int length) = 0;
 
     // Waits until at least `count` bytes wait or `ms` pass on the port's
-    // clock; true when they do, at once when they already wait. The real port
-    // sleeps in the driver's readiness wait and the simulated probe until its
-    // next byte is due: no wait polls. The default, for ports with no wait of
-    // their own (test fakes on a simulated clock), looks once per millisecond.
+    // clock; true when they do, at once when they already wait. False also
+    // when the port failed (the device is gone) or was interrupted: no bytes
+    // are coming then, and the caller gives up instead of waiting on. The real
+    // port sleeps in the driver's readiness wait and the simulated probe until
+    // its next byte is due: no wait polls. The default, for ports with no wait
+    // of their own (test fakes on a simulated clock), looks once per millisecond.
     virtual bool waitForBytes(int count, int ms);
     bool waitForInput(int ms) { return waitForBytes(1, ms); }
+
+    // Lets `ms` pass on the port's clock; false, early, when interrupted.
+    bool pause(int ms);
+
+    // Ends an exchange from another thread: every wait of the port returns
+    // false at once (bytes that already wait are still handed out) until the
+    // interruption is cleared. A wait in the driver sleeps in slices of
+    // kWaitSliceMs so that it notices.
+    virtual void setInterrupted(bool on) { m_interrupted.store(on); }
+    bool interrupted() const { return m_interrupted.load(); }
+    static constexpr int kWaitSliceMs = 50;
+
+    // The system's reason for the last failure of open or setBaud, and whether
+    // the device does not exist at all (a USB adapter that is not plugged in).
+    virtual QString errorString() const { return {}; }
+    virtual bool deviceMissing() const { return false; }
 
     // The clock the port lives on: the protocol's waits use the same one, so a
     // simulated port on a simulated clock runs a whole exchange in no real time.
     virtual MsClock& clock() = 0;
     virtual QString deviceName() const = 0;
+
+private:
+    std::atomic<bool> m_interrupted{false};
 };
 
 // Port number (1..16 in the window) to device: the settings file's optional

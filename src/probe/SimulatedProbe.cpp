@@ -133,9 +133,26 @@ int SimulatedProbe::setBaud(int rate)
     return m_open && rate == 9600 ? 0 : -1;
 }
 
+bool SimulatedProbe::gone()
+{
+    if (!m_unplugged.load())
+        return false;
+    if (m_power) {
+        catchUp();
+        m_power = false;
+        m_state = State::Off;
+        m_timerUs = -1;
+        m_out.clear();
+        m_in.clear();
+        m_input.clear();
+        m_line.reset(m_nowUs);
+    }
+    return true;
+}
+
 int SimulatedProbe::setPower(int on)
 {
-    if (!m_open)
+    if (!m_open || gone())
         return -1;
     catchUp();
     if (on && !m_power) {
@@ -160,7 +177,7 @@ int SimulatedProbe::setPower(int on)
 
 int SimulatedProbe::setTransmit(int on)
 {
-    if (!m_open)
+    if (!m_open || gone())
         return -1;
     catchUp();
     m_transmit = on != 0;
@@ -169,7 +186,7 @@ int SimulatedProbe::setTransmit(int on)
 
 int SimulatedProbe::putByte(int value)
 {
-    if (!m_open)
+    if (!m_open || gone())
         return -1;
     catchUp();
     const auto b = static_cast<uint8_t>(value);
@@ -183,7 +200,7 @@ int SimulatedProbe::putByte(int value)
 
 int SimulatedProbe::flush(int mode)
 {
-    if (!m_open)
+    if (!m_open || gone())
         return -1;
     catchUp();
     if (mode == 2)
@@ -193,7 +210,7 @@ int SimulatedProbe::flush(int mode)
 
 int SimulatedProbe::inputCount()
 {
-    if (!m_open)
+    if (!m_open || gone())
         return -1;
     catchUp();
     return static_cast<int>(m_input.size());
@@ -201,7 +218,7 @@ int SimulatedProbe::inputCount()
 
 int SimulatedProbe::getByte()
 {
-    if (!m_open)
+    if (!m_open || gone())
         return -1;
     catchUp();
     if (m_input.empty())
@@ -213,6 +230,8 @@ int SimulatedProbe::getByte()
 
 int SimulatedProbe::read(char* buffer, int length)
 {
+    if (gone())
+        return -1;
     if (!m_open || length <= 0)
         return m_open ? 0 : -1;
     catchUp();
@@ -224,7 +243,7 @@ int SimulatedProbe::read(char* buffer, int length)
 
 bool SimulatedProbe::waitForBytes(int count, int ms)
 {
-    if (!m_open)
+    if (!m_open || gone())
         return false;
     catchUp();
     const uint32_t start = m_clock.now();
@@ -233,11 +252,12 @@ bool SimulatedProbe::waitForBytes(int count, int ms)
         if (missing <= 0)
             return true;
         const int left = ms - static_cast<int>(m_clock.now() - start);
-        if (left <= 0)
+        if (left <= 0 || interrupted() || gone())
             return false;
         // Sleep until the last byte wanted has arrived, if it is already on
         // the line, else until the probe next does something (a frame is due,
-        // a byte of ours reaches it); with nothing to come, for the whole bound.
+        // a byte of ours reaches it); with nothing to come, for the whole
+        // bound. An interruption or unplugging ends the sleep early.
         int64_t next = kNever;
         if (int64_t(m_out.size()) >= missing)
             next = m_out[size_t(missing - 1)].doneUs;
@@ -250,7 +270,7 @@ bool SimulatedProbe::waitForBytes(int count, int ms)
         int step = left;
         if (next != kNever)
             step = static_cast<int>(std::clamp<int64_t>((next - m_nowUs + 999) / 1000, 1, left));
-        m_clock.sleepMs(static_cast<uint32_t>(step));
+        m_clock.sleepUnless(static_cast<uint32_t>(step), [this] { return interrupted() || m_unplugged.load(); });
         catchUp();
     }
 }

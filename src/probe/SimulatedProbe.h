@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -13,7 +14,9 @@
 // first works out what the probe would have sent by clock.now() at 9600 baud
 // (960 bytes a second) and what it made of the bytes it was sent. On a
 // SimulatedClock a whole cast or upload runs in no real time; on a SteadyClock
-// the application's 100 ms timer finds 100 ms of bytes waiting.
+// the application's 100 ms timer finds 100 ms of bytes waiting. Like a real
+// port it is used from one thread at a time (the port's thread; tests set it
+// up between exchanges): only the clock and unplugging may cross threads.
 class SimulatedProbe : public SerialPort
 {
 public:
@@ -130,6 +133,12 @@ public:
     Sample castSample(double seconds, int64_t frameIndex) const;
     double castDepth(double seconds) const;
 
+    // The device vanishes (a USB adapter pulled out) or comes back, from any
+    // thread: while it is gone every operation fails and no wait waits; the
+    // probe loses its power with the cable.
+    void setUnplugged(bool gone) { m_unplugged.store(gone); }
+    bool unplugged() const { return m_unplugged.load(); }
+
     const std::vector<SentByte>& sent() const { return m_sent; }
     std::vector<uint8_t> received() const;   // the bytes that reached the probe
     bool powered() const { return m_power; }
@@ -148,6 +157,7 @@ private:
     struct InByte { uint8_t value; int64_t atUs; };
 
     void catchUp();
+    bool gone();   // unplugged: the probe is switched off, every call fails
     void onTimer(int64_t t);
     void onByte(uint8_t b, int64_t t);
     void runCommand(uint8_t letter, int64_t t);
@@ -204,4 +214,5 @@ private:
     std::vector<Recording> m_recordings;
     int m_memorySize = kDefaultMemorySize;
     std::optional<int> m_memoryUsed;
+    std::atomic<bool> m_unplugged{false};
 };

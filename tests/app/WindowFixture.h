@@ -35,6 +35,12 @@ struct WindowFixture
     bool failOpen = false;
     QString dumpFile;                  // --dump
     double frameRate = 10;             // live frames a second of the simulated probes
+    MsClock* useClock = nullptr;       // instead of `clock`
+    bool realPrompts = false;          // message boxes and dialogs instead of `prompts`
+    // Instead of a simulated probe; `portsMade` lists every port asked for.
+    std::function<std::unique_ptr<SerialPort>(int portNo, const QString& device)> makePort;
+    std::function<std::vector<SerialDeviceInfo>()> listDevices;
+    QList<QPair<int, QString>> portsMade;
 
     QString exe() const { return dir.file("svclient"); }
     QString ini() const { return dir.file("svclient.INI"); }
@@ -45,13 +51,18 @@ struct WindowFixture
     {
         SvMainOptions o;
         o.executablePath = exe();
-        o.clock = &clock;
-        o.prompts = &prompts;
+        o.clock = useClock ? useClock : &clock;
+        o.prompts = realPrompts ? nullptr : &prompts;
         o.dumpFile = dumpFile;
-        o.portFactory = [this](int, const QString&) -> std::unique_ptr<SerialPort> {
+        o.listDevices = listDevices;
+        // Runs on the port's thread; the window waits for it.
+        o.portFactory = [this](int portNo, const QString& device) -> std::unique_ptr<SerialPort> {
+            portsMade.append({portNo, device});
+            if (makePort)
+                return makePort(portNo, device);
             if (failOpen)
                 return nullptr;
-            auto p = std::make_unique<SimulatedProbe>(clock);
+            auto p = std::make_unique<SimulatedProbe>(useClock ? *useClock : clock);
             p->setFrameRate(frameRate);
             probe = p.get();
             return p;

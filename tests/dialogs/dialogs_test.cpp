@@ -3,9 +3,13 @@
 #include "TestDir.h"
 #include "dialogs/CsDialog.h"
 #include "dialogs/DensityDialog.h"
+#include "dialogs/DeviceDialog.h"
 #include "dialogs/PathDialog.h"
 #include <QLineEdit>
+#include <QComboBox>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 class DialogsTest : public QObject
@@ -16,6 +20,7 @@ private slots:
     void densityRange_data();
     void densityRange();
     void directoryDialog();
+    void deviceDialog();
 };
 
 void DialogsTest::oneValueRefusesWhatIsNoNumber()
@@ -85,6 +90,33 @@ void DialogsTest::directoryDialog()
     dlg.OKBtnClick();
     QCOMPARE(dlg.result(), 1);
     QCOMPARE(dlg.chosen(), QDir::toNativeSeparators(dir.path()) + QDir::separator());
+}
+
+// The devices present in a table; a row chosen (or a name typed) and a port
+// number make the answer; nothing chosen, no OK.
+void DialogsTest::deviceDialog()
+{
+    const std::vector<SerialDeviceInfo> present = {
+        {"ttyUSB0", "/dev/ttyUSB0", "CP2102 USB to UART Bridge Controller", "Silicon Labs", "0001"},
+        {"ttyACM0", "/dev/ttyACM0", "VX4400 interface", "Sondix", "A1B2"}};
+    TDeviceDlg dlg(present, 3, nullptr);
+    QCOMPARE(dlg.windowTitle(), QString("串行口设备"));
+    QCOMPARE(dlg.DeviceList->rowCount(), 2);
+    QCOMPARE(dlg.DeviceList->columnCount(), 4);
+    QCOMPARE(dlg.DeviceList->horizontalHeaderItem(2)->text(), QString("制造商"));
+    QCOMPARE(dlg.DeviceList->item(1, 1)->text(), QString("VX4400 interface"));
+    QCOMPARE(dlg.DeviceList->item(1, 3)->text(), QString("A1B2"));
+    QCOMPARE(dlg.portNo(), 3);
+    QVERIFY(!dlg.OKBtn->isEnabled());
+    dlg.DeviceList->selectRow(1);
+    QCOMPARE(dlg.device(), QString("/dev/ttyACM0"));
+    QVERIFY(dlg.OKBtn->isEnabled());
+    dlg.PortNumber->setCurrentIndex(6);
+    QCOMPARE(dlg.portNo(), 7);
+    dlg.EdDevice->setText("  simulator ");
+    QCOMPARE(dlg.device(), QString("simulator"));
+    dlg.EdDevice->clear();
+    QVERIFY(!dlg.OKBtn->isEnabled());
 }
 
 QTEST_MAIN(DialogsTest)

@@ -68,6 +68,12 @@ TEST(ProbeMessages, FixedTexts)
         {Command::Upload, S::NotSupported, kNotSupported},
         {Command::Upload, S::NoAnswer, kNoAnswer},
         {Command::Upload, S::BadCalibration, kBadCalibration},
+        // Only the upload has a cancel of the user's; the others end so when
+        // the window closes, which shows nothing more.
+        {Command::PowerOn, S::Cancelled, ""},
+        {Command::ReadClock, S::Cancelled, ""},
+        {Command::Clear, S::Cancelled, ""},
+        {Command::List, S::Cancelled, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(probemem::statusName(c.status));
@@ -121,6 +127,8 @@ TEST(ProbeMessages, UploadCountsAndOutcome)
         {upload(S::NotSupported, 0), kNotSupported},
         {upload(S::NoAnswer, 0), kNoAnswer},
         {upload(S::BadCalibration, 0), kBadCalibration},
+        {upload(S::Cancelled, 2), "传输2个文件（传输已取消）"},
+        {upload(S::Cancelled, 0), "传输0个文件（传输已取消）"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(message(c.r), c.text);
@@ -131,6 +139,11 @@ TEST(ProbeMessages, PortStatusAndClearing)
     EXPECT_EQ(portOpenMessage(PortOpenResult::Ok), "");
     EXPECT_EQ(portOpenMessage(PortOpenResult::OpenFailed), "打开串行口时出错！");
     EXPECT_EQ(portOpenMessage(PortOpenResult::BaudFailed), "波特率设置错误！");
+    // The device and the system's reason after the fixed text.
+    EXPECT_EQ(portOpenMessage(PortOpenResult::OpenFailed, "/dev/ttyUSB0", "Permission denied"),
+              "打开串行口时出错！\n/dev/ttyUSB0: Permission denied");
+    EXPECT_EQ(portOpenMessage(PortOpenResult::OpenFailed, "/dev/ttyUSB0"), "打开串行口时出错！\n/dev/ttyUSB0");
+    EXPECT_EQ(portOpenMessage(PortOpenResult::Ok, "/dev/ttyUSB0", "x"), "");
     EXPECT_EQ(deviceNumberText("VX4417"), "设备号：VX4417");
     EXPECT_EQ(recordingText(31), "文件号：31");
     EXPECT_EQ(clearQuestion(3), "删除声速仪中的全部 3 个文件？删除后无法恢复。");

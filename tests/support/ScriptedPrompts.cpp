@@ -117,3 +117,15 @@ bool ScriptedPrompts::print(const PagePainter& paint, bool landscape)
     pdfFiles << renderPdf(pdfDirectory, int(pdfFiles.size()), paint, landscape);
     return true;
 }
+
+bool ScriptedPrompts::serialDevice(const std::vector<SerialDeviceInfo>& present, int* portNo, QString* device)
+{
+    offeredDevices.push_back(present);
+    offeredPortNo.push_back(*portNo);
+    if (devices.empty())
+        return false;
+    *portNo = devices.front().first;
+    *device = devices.front().second;
+    devices.pop_front();
+    return true;
+}

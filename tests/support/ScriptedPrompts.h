@@ -24,6 +24,7 @@ public:
     bool surveyExport(SurveyExportRequest* request) override;
     void preview(const PagePainter& paint, const std::function<void()>& saveText = {}) override;
     bool print(const PagePainter& paint, bool landscape) override;
+    bool serialDevice(const std::vector<SerialDeviceInfo>& present, int* portNo, QString* device) override;
 
     // The script.
     std::deque<bool> answers;                       // questions
@@ -37,6 +38,7 @@ public:
     bool printConfirmed = true;                     // the print dialog's answer
     bool saveTextInPreview = false;                 // the preview's "save as text" is used
     QString pdfDirectory;                           // previews and prints go to PDF files here
+    std::deque<std::pair<int, QString>> devices;    // device dialog: port number and device; none left = cancelled
 
     // What happened.
     QStringList shown;
@@ -49,6 +51,8 @@ public:
     int beeps = 0;
     QStringList pdfFiles;                           // one per preview or print, in order
     bool lastPrintLandscape = false;
+    std::vector<std::vector<SerialDeviceInfo>> offeredDevices;  // what each device dialog listed
+    std::vector<int> offeredPortNo;                 // the port number each offered first
 
     QString last() const { return shown.isEmpty() ? QString() : shown.last(); }
     static FileDialogResult file(const QString& name, int filterIndex = 1) { return {true, name, filterIndex}; }
