@@ -1,5 +1,7 @@
 #include "document/UploadFiles.h"
 #include "storage/ProfileStore.h"
+#include "storage/FieldValues.h"
+#include "storage/ProfileDatabase.h"
 #include "storage/ProfileTable.h"
 #include <QDir>
 #include <QFileInfo>
@@ -55,42 +57,88 @@ QString profileFileFor(const QString& dir, const QString& baseName, const QDateT
     return {};
 }
 
+TableUploadSink::TableUploadSink(ProfileTable& table, const QString& dir) : m_table(table), m_dir(dir) {}
+
+TableUploadSink::~TableUploadSink()
+{
+    closeFile();
+}
+
 bool TableUploadSink::beginRecording(const RecordingHeader& header, QString* fileName)
 {
     if (m_beforeFirst && !std::exchange(m_beforeFirst, nullptr)())
         return false;
-    try {
-        m_table.close();
-        const QString name = profileFileFor(m_dir, header.baseName, header.start, m_written);
-        if (name.isEmpty())
-            return false;
-        m_written.insert(name);
-        *fileName = name;
-        m_table.setTableName(name);
-        m_table.createTable();
-        m_table.open();
-        return true;
-    } catch (const std::exception&) {
+    m_table.close();
+    closeFile();
+    if (m_file)
+        return false;   // the last recording's rows could not be committed
+    const QString name = profileFileFor(m_dir, header.baseName, header.start, m_written);
+    if (name.isEmpty())
         return false;
-    }
+    m_written.insert(name);
+    *fileName = name;
+    if (!ProfileDatabase::build(name, {}))
+        return false;
+    auto file = std::make_unique<ProfileDatabase>();
+    std::vector<StoredRow> none;
+    if (!file->open(name, &none) || file->isReadOnly())
+        return false;
+    m_file = std::move(file);
+    m_nextOrd = 1;
+    return true;
 }
 
 bool TableUploadSink::appendRow(const ProfileRow& row)
 {
-    try {
-        m_table.append();
-        m_table.setRow(row);
-        m_table.post();
-        return true;
-    } catch (const std::exception&) {
+    if (!m_file || !checkRequired(row, defaultFieldCaptions()))
         return false;
+    if (!m_inTransaction) {
+        if (!m_file->begin())
+            return false;
+        m_inTransaction = true;
+        m_sinceCommit.start();
+    }
+    StoredRow stored{0, m_nextOrd, row};
+    if (!m_file->insert(&stored)) {
+        m_file->rollback();
+        m_inTransaction = false;
+        return false;
+    }
+    m_nextOrd += 1;
+    return m_sinceCommit.elapsed() < kCommitMs || commitPending();
+}
+
+bool TableUploadSink::commitPending()
+{
+    if (!m_inTransaction)
+        return true;
+    m_inTransaction = false;
+    if (m_file->commit())
+        return true;
+    m_file->rollback();
+    return false;
+}
+
+void TableUploadSink::closeFile()
+{
+    if (!m_file)
+        return;
+    if (commitPending()) {
+        m_file->close();
+        m_file.reset();
+    } else {
+        m_file->close();   // kept: tells beginRecording the rows were lost
     }
 }
 
-void TableUploadSink::finish()
+bool TableUploadSink::finish()
 {
+    closeFile();
+    const bool stored = !m_file;
+    m_file.reset();
     m_table.close();
     m_table.setTableName(QString());
+    return stored;
 }
 
 }  // namespace probemem

@@ -156,8 +156,9 @@ UploadResult upload(ProbeProtocol& protocol, UploadSink& sink, const UploadReque
     UploadResult r;
     r.atmosphere = request.atmosphere;
     receive(protocol, sink, request, events, r);
-    if (!r.files.empty())
-        sink.finish();
+    // Rows the sink could not store after all end the upload as a database error.
+    if (!r.files.empty() && !sink.finish() && r.status != ProbeStatus::DatabaseError)
+        r.status = ProbeStatus::DatabaseError;
     // Nothing begun and no end: the probe does not know the command.
     if (r.status == ProbeStatus::AbnormalEnd && r.files.empty() && !protocol.port().interrupted())
         r.status = ProbeStatus::NotSupported;

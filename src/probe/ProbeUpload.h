@@ -63,7 +63,8 @@ public:
     virtual bool beginRecording(const RecordingHeader& header, QString* fileName) = 0;
     virtual bool appendRow(const ProfileRow& row) = 0;
     // The upload is over and at least one recording was begun.
-    virtual void finish() = 0;
+    // False when rows handed over could not be stored after all.
+    virtual bool finish() = 0;
 };
 
 // Reads the probe's calibration (events.calibrated), then hands every

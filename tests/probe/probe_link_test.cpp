@@ -57,7 +57,7 @@ struct RowSink : UploadSink
         files.back().push_back(row);
         return true;
     }
-    void finish() override {}
+    bool finish() override { return true; }
 };
 
 }  // namespace
