@@ -2,6 +2,7 @@
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
 #include "app/LiveAxes.h"
+#include "app/ProfilePlot.h"
 #include "app/UpDown.h"
 #include "storage/ProfileTable.h"
 #include "probe/FrameReceiver.h"
@@ -19,24 +20,24 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QDateTimeAxis>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
+#include <qcustomplot.h>
 #include <algorithm>
 
 namespace {
 
-constexpr qint64 kWindowMs = 120000;   // the live chart shows two minutes
+constexpr double kWindowMs = 120000;   // the live chart shows two minutes
 
-void dropBefore(QLineSeries* s, qint64 minMs)
+// The chart's points of a trace (X in seconds since the epoch, as the time axis
+// counts), one replace a tick.
+void showTrace(QCPGraph* graph, const LiveTrace& trace)
 {
-    int n = 0;
-    const QList<QPointF> pts = s->points();
-    while (n < pts.size() && pts[n].x() < double(minMs))
-        ++n;
-    if (n > 0)
-        s->removePoints(0, n);
+    Series points;
+    trace.points(&points);
+    QVector<QCPGraphData> data;
+    data.reserve(qsizetype(points.size()));
+    for (const SeriesPoint& p : points)
+        data.append(QCPGraphData(p.x / 1000.0, p.y));
+    graph->data()->set(data, true);
 }
 
 }  // namespace
@@ -152,8 +153,25 @@ void TSvMain::BtnBeginClick()
         DepthMark = -1.0f;
         Recording->startFixedDepth(DistanceStep);
     }
+    startLiveSegment();
     m_port->flush(2);
     Timer.start();
+}
+
+void TSvMain::startLiveSegment()
+{
+    // What stays of an earlier run within the last two minutes stays, but the
+    // new run is a line of its own.
+    m_liveEpochMs = QDateTime::currentMSecsSinceEpoch();
+    m_liveClockStart = m_clock->now();
+    LiveSv.startSegment();
+    LiveTemp.startSegment();
+    m_shown = LiveShown();
+}
+
+double TSvMain::liveTime()
+{
+    return double(m_liveEpochMs) + double(uint32_t(m_clock->now() - m_liveClockStart));
 }
 
 void TSvMain::btnRecClick()
@@ -176,34 +194,30 @@ void TSvMain::TimerTimer()
 {
     if (!m_port || !Timer.isActive())
         return;
+    // Every waiting frame is converted and recorded; the screen follows once a tick.
     Receiver->tick(*m_port, [this](const FrameResult& r) { return ProcessFrame(r); });
+    showLiveValues();
 }
 
 bool TSvMain::ProcessFrame(const FrameResult& r)
 {
-    lbLowBatt->setVisible(r.lowBattery);
+    m_shown.lowBattery = r.lowBattery;
+    m_shown.lowBatteryKnown = true;
     if (!r.passedGate)
         return true;
     SvSeen = Receiver->svSeen();
-    const QDateTime now = QDateTime::currentDateTime();
-    const qint64 nowMs = now.toMSecsSinceEpoch();
-    stDepth->setText(fmt::formatFloat(OutputFormat, r.depth));
-    stTemp->setText(fmt::formatFloat(OutputFormat, r.temp));
-    QPalette pal = stSv->palette();
-    if (r.sv >= 1400) {
-        pal.setColor(QPalette::Text, palette().color(QPalette::WindowText));
-        stSv->setText(fmt::formatFloat(OutputFormat, r.sv));
-        SerRealSv->append(double(nowMs), r.sv);
-    } else {
-        pal.setColor(QPalette::Text, Qt::red);
+    const double t = liveTime();
+    m_shown.frames = true;
+    m_shown.time = t;
+    m_shown.depth = r.depth;
+    m_shown.temp = r.temp;
+    m_shown.svValid = r.sv >= 1400;
+    if (m_shown.svValid) {
+        m_shown.sv = r.sv;
+        m_shown.svText = true;
+        LiveSv.append(t, r.sv);
     }
-    stSv->setPalette(pal);
-    SerRealTemp->append(double(nowMs), r.temp);
-    Chart1Bottom->setRange(now.addMSecs(-kWindowMs), now);
-    dropBefore(SerRealSv, nowMs - kWindowMs);
-    dropBefore(SerRealTemp, nowMs - kWindowMs);
-    rescaleLiveAxis(Chart1Left, SerRealSv, 1.0, 1.2, 0.2);
-    rescaleLiveAxis(Chart1Right, SerRealTemp, 0.4, 0.5, 0.1);
+    LiveTemp.append(t, r.temp);
 
     const bool recordingOn = !btnRec->isEnabled() && Timer.isActive();
     if (Recording->shouldAppend(recordingOn, r.sv, r.depth, *m_clock)) {
@@ -215,9 +229,49 @@ bool TSvMain::ProcessFrame(const FrameResult& r)
     return true;
 }
 
+void TSvMain::showLiveValues()
+{
+    LiveShown shown = m_shown;
+    m_shown = LiveShown();
+    if (shown.lowBatteryKnown)
+        lbLowBatt->setVisible(shown.lowBattery);
+    if (shown.recNo >= 0)
+        StatusPanel[1]->setText(QString::number(shown.recNo));
+    if (!shown.frames)
+        return;
+    stDepth->setText(fmt::formatFloat(OutputFormat, shown.depth));
+    stTemp->setText(fmt::formatFloat(OutputFormat, shown.temp));
+    // An invalid velocity turns the read-out red; it keeps the last valid value.
+    QPalette pal = stSv->palette();
+    pal.setColor(QPalette::Text, shown.svValid ? palette().color(QPalette::WindowText) : QColor(Qt::red));
+    stSv->setPalette(pal);
+    if (shown.svText)
+        stSv->setText(fmt::formatFloat(OutputFormat, shown.sv));
+
+    // One bucket of the traces per pixel column of the time axis.
+    const int columns = Chart1->axisRect()->width() > 10 ? Chart1->axisRect()->width() : Chart1->width();
+    const double bucket = kWindowMs / std::max(columns, 100);
+    if (std::abs(bucket - LiveSv.bucketWidth()) > 0.1 * LiveSv.bucketWidth()) {
+        LiveSv.setBucketWidth(bucket);
+        LiveTemp.setBucketWidth(bucket);
+    }
+    LiveSv.dropBefore(shown.time - kWindowMs);
+    LiveTemp.dropBefore(shown.time - kWindowMs);
+    showTrace(SerRealSv, LiveSv);
+    showTrace(SerRealTemp, LiveTemp);
+    Chart1Bottom->setRange((shown.time - kWindowMs) / 1000.0, shown.time / 1000.0);
+    double lo = 0, hi = 0;
+    if (LiveSv.valueRange(&lo, &hi))
+        rescaleLiveAxis(Chart1Left, lo, hi, 1.0, 1.2, 0.2);
+    if (LiveTemp.valueRange(&lo, &hi))
+        rescaleLiveAxis(Chart1Right, lo, hi, 0.4, 0.5, 0.1);
+    Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
 bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
 {
-    showStatus(1, QString::number(svTable->recNo()));
+    // Status panel 1 shows the row number once a tick (showLiveValues).
+    m_shown.recNo = svTable->recNo();
     const ProfileRow row = LiveRecording::sampleRow(QDateTime::currentDateTime(), status, temp, sv, depth,
                                                     FirstRecordPending, Description->text());
     try {
@@ -245,9 +299,9 @@ void TSvMain::BtnStopClick()
     if (!FirstRecordPending && svTable->isActive()) {
         // The recording becomes the open profile; the chart is drawn anew from it.
         m_doc->adoptRecording();
-        DBChart->chart()->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
+        DBChart->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
         setVelocityColumnTitle("Sound Velocity");
-        DBChart->repaint();
+        DBChart->replot();
         EdFileName->clear();
         setActivePage(TablePg);
     }

@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
 #include <QtTest>
 
 namespace {
@@ -85,7 +83,7 @@ void LiveTest::wholeCastEndToEnd()
     QVERIFY(!w.btnRec->isEnabled());
     QVERIFY(w.windowTitle().startsWith("Sondix2.1 "));
     run(f, 60);
-    QVERIFY(w.SerRealSv->count() > 0);
+    QVERIFY(w.SerRealSv->dataCount() > 0);
     w.BtnStopClick();
 
     // Idle again, the recording on the table page.
