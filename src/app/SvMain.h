@@ -352,8 +352,9 @@ private:
     int m_busyDepth = 0;
     bool m_closing = false;
 
-    // The live chart's time of a frame: the computer's time at power-on plus
-    // the millisecond clock since then (ms since the epoch).
+    // The live chart's time of a frame (ms since the epoch): the computer's time
+    // at power-on, or the time line of a run that ended less than two minutes
+    // before, plus the millisecond clock since the power-on.
     double liveTime();
     void startLiveSegment();
     // What the frames of the current tick leave for the screen.
@@ -370,6 +371,7 @@ private:
     } m_shown;
     qint64 m_liveEpochMs = 0;
     uint32_t m_liveClockStart = 0;
+    uint32_t m_liveLastFrameClock = 0;
 
 public:
     // Live-measurement state owned by the window (frame receiver, recording rules).

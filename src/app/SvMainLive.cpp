@@ -160,10 +160,15 @@ void TSvMain::BtnBeginClick()
 
 void TSvMain::startLiveSegment()
 {
-    // What stays of an earlier run within the last two minutes stays, but the
-    // new run is a line of its own.
-    m_liveEpochMs = QDateTime::currentMSecsSinceEpoch();
-    m_liveClockStart = m_clock->now();
+    // The new run is a line of its own. The points of an earlier run still
+    // within the two minutes stay where they are: the chart keeps the time line
+    // they were drawn on (on a steady clock that is the computer's time);
+    // after a longer pause it takes the computer's time afresh.
+    const uint32_t now = m_clock->now();
+    const bool recent = !LiveTemp.empty() && uint32_t(now - m_liveLastFrameClock) < uint32_t(kWindowMs);
+    m_liveEpochMs = recent ? m_liveEpochMs + qint64(uint32_t(now - m_liveClockStart))
+                           : QDateTime::currentMSecsSinceEpoch();
+    m_liveClockStart = now;
     LiveSv.startSegment();
     LiveTemp.startSegment();
     m_shown = LiveShown();
@@ -207,6 +212,7 @@ bool TSvMain::ProcessFrame(const FrameResult& r)
         return true;
     SvSeen = Receiver->svSeen();
     const double t = liveTime();
+    m_liveLastFrameClock = m_clock->now();
     m_shown.frames = true;
     m_shown.time = t;
     m_shown.depth = r.depth;
