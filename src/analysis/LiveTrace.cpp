@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <vector>
+#include <utility>
 
 void LiveTrace::setBucketWidth(double ms)
 {
@@ -75,7 +75,9 @@ void LiveTrace::points(Series* out) const
             out->push_back({(previous->last.x + b.first.x) / 2, std::numeric_limits<double>::quiet_NaN()});
         // The four in time order; the low and the high may be the first or the last.
         std::array<SeriesPoint, 4> four{b.first, b.low, b.high, b.last};
-        std::stable_sort(four.begin(), four.end(), [](const SeriesPoint& a, const SeriesPoint& c) { return a.x < c.x; });
+        for (std::size_t k = 1; k < four.size(); ++k)   // a stable insertion sort, no allocation
+            for (std::size_t j = k; j > 0 && four[j].x < four[j - 1].x; --j)
+                std::swap(four[j], four[j - 1]);
         for (std::size_t k = 0; k < four.size(); ++k)
             if (k == 0 || !(four[k] == four[k - 1]))
                 out->push_back(four[k]);

@@ -367,8 +367,8 @@ private:
         bool svText = false;        // a valid velocity arrived this tick
         float sv = 0, depth = 0, temp = 0;
         double time = 0;            // the last frame's chart time
-        int recNo = -1;             // status panel 1, when a sample was appended
     } m_shown;
+    bool m_gridHeld = false;        // the grid waits for the stop of the recording
     qint64 m_liveEpochMs = 0;
     uint32_t m_liveClockStart = 0;
     uint32_t m_liveLastFrameClock = 0;

@@ -199,7 +199,8 @@ void TSvMain::TimerTimer()
 {
     if (!m_port || !Timer.isActive())
         return;
-    // Every waiting frame is converted and recorded; the screen follows once a tick.
+    // Every waiting frame is converted and recorded; the read-outs and the live
+    // chart follow once a tick.
     Receiver->tick(*m_port, [this](const FrameResult& r) { return ProcessFrame(r); });
     showLiveValues();
 }
@@ -241,8 +242,6 @@ void TSvMain::showLiveValues()
     m_shown = LiveShown();
     if (shown.lowBatteryKnown)
         lbLowBatt->setVisible(shown.lowBattery);
-    if (shown.recNo >= 0)
-        StatusPanel[1]->setText(QString::number(shown.recNo));
     if (!shown.frames)
         return;
     stDepth->setText(fmt::formatFloat(OutputFormat, shown.depth));
@@ -276,8 +275,14 @@ void TSvMain::showLiveValues()
 
 bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
 {
-    // Status panel 1 shows the row number once a tick (showLiveValues).
-    m_shown.recNo = svTable->recNo();
+    // The status bar is painted once a tick, with the last row's number.
+    StatusPanel[1]->setText(QString::number(svTable->recNo()));
+    // The grid of the disabled table page follows the recording at the stop,
+    // not row by row: a reset of its view costs as much as the rows it holds.
+    if (!m_gridHeld) {
+        m_gridHeld = true;
+        svTable->disableControls();
+    }
     const ProfileRow row = LiveRecording::sampleRow(QDateTime::currentDateTime(), status, temp, sv, depth,
                                                     FirstRecordPending, Description->text());
     try {
@@ -302,6 +307,10 @@ void TSvMain::BtnStopClick()
     if (m_port)
         m_port->setPower(0);
     Timer.stop();
+    if (m_gridHeld) {
+        m_gridHeld = false;
+        svTable->enableControls();
+    }
     if (!FirstRecordPending && svTable->isActive()) {
         // The recording becomes the open profile; the chart is drawn anew from it.
         m_doc->adoptRecording();
