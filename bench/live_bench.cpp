@@ -10,6 +10,7 @@
 #include "probe/MsClock.h"
 #include "probe/SimulatedProbe.h"
 #include "storage/ProfileTable.h"
+#include "text/LocalTime.h"
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -129,6 +130,7 @@ BENCHMARK(BM_CommitSecondOfRows)->Arg(0)->Arg(50000)->Unit(benchmark::kMilliseco
 
 int main(int argc, char** argv)
 {
+    fmt::pinLocalTimeZone();   // as the client's start does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -85,7 +85,10 @@ ProfilePlot::ProfilePlot(QWidget* parent) : QCustomPlot(parent)
     xAxis2->setVisible(false);
     yAxis2->setVisible(true);
     m_band = new QRubberBand(QRubberBand::Rectangle, this);
-    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { refreshViews(); });
+    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+        if (!m_fitting)
+            refreshViews();
+    });
     // The first layout (and a resize) changes the columns the curves are drawn on.
     connect(this, &QCustomPlot::afterLayout, this, [this] {
         if (columns() != m_columns)
@@ -175,12 +178,14 @@ void ProfilePlot::zoomReset()
         hi = any ? std::max(hi, d) : d;
         any = true;
     }
+    m_fitting = true;   // one refresh of the curves below, not one per axis
     if (anyX)
         fitAxis(xAxis, xLo, xHi, 1.0);
     if (anyL)
         fitAxis(yAxis, lLo, lHi, 1.0);
     if (anyR)
         fitAxis(yAxis2, rLo, rHi, 0.4);
+    m_fitting = false;
     m_zoomed = false;
     refreshViews();
 }

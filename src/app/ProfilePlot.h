@@ -69,5 +69,6 @@ private:
     Qt::MouseButton m_button = Qt::NoButton;
     bool m_dragged = false;
     bool m_zoomed = false;
+    bool m_fitting = false;
     int m_columns = 0;
 };

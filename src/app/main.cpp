@@ -5,6 +5,7 @@
 #include "settings/SimulatorFrameRate.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "text/LocalTime.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
@@ -36,6 +37,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    fmt::pinLocalTimeZone();
     // Dates print with "-" and "yyyy-MM-dd" everywhere; the patterns are ours, not the locale's.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     GuardedApplication app(argc, argv);
