@@ -1,5 +1,5 @@
 # Installs the Debian packages the client needs when any is missing (run as root).
-SV_PACKAGES="qt6-base-dev libqcustomplot-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev ninja-build cmake g++ pkg-config libgtest-dev libbenchmark-dev pxlib-dev fonts-noto-cjk xvfb xauth x11-utils poppler-utils sqlite3"
+SV_PACKAGES="qt6-base-dev libqcustomplot-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev ninja-build cmake g++ pkg-config libgtest-dev libbenchmark-dev pxlib-dev fonts-noto-cjk xvfb xauth x11-utils xdotool poppler-utils sqlite3"
 
 sv_install_packages() {
     local missing=""

@@ -29,6 +29,7 @@ class QCPGraph;
 class QCustomPlot;
 class ChartSeries;
 class ProfilePlot;
+class LivePaceLog;
 
 class MsClock;
 class SerialPort;
@@ -368,7 +369,8 @@ private:
         float sv = 0, depth = 0, temp = 0;
         double time = 0;            // the last frame's chart time
     } m_shown;
-    bool m_gridHeld = false;        // the grid waits for the stop of the recording
+    bool m_gridHeld = false;
+    LivePaceLog* m_pace = nullptr;   // the sv.app debug log of the live pace        // the grid waits for the stop of the recording
     qint64 m_liveEpochMs = 0;
     uint32_t m_liveClockStart = 0;
     uint32_t m_liveLastFrameClock = 0;

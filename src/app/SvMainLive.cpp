@@ -2,6 +2,8 @@
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
 #include "app/LiveAxes.h"
+#include "app/LivePaceLog.h"
+#include "app/Log.h"
 #include "app/ProfilePlot.h"
 #include "app/UpDown.h"
 #include "storage/ProfileTable.h"
@@ -11,6 +13,7 @@
 #include "probe/SerialPort.h"
 #include "text/Format.h"
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,6 +49,7 @@ void TSvMain::createLiveState()
 {
     Receiver = std::make_unique<FrameReceiver>(ConversionInputs{Cal, Atmosphere, Density});
     Recording = std::make_unique<LiveRecording>();
+    m_pace = new LivePaceLog(this);
 }
 
 void TSvMain::LogAllClick()
@@ -172,6 +176,7 @@ void TSvMain::startLiveSegment()
     LiveSv.startSegment();
     LiveTemp.startSegment();
     m_shown = LiveShown();
+    m_pace->start();
 }
 
 double TSvMain::liveTime()
@@ -201,12 +206,16 @@ void TSvMain::TimerTimer()
         return;
     // Every waiting frame is converted and recorded; the read-outs and the live
     // chart follow once a tick.
+    QElapsedTimer took;
+    took.start();
     Receiver->tick(*m_port, [this](const FrameResult& r) { return ProcessFrame(r); });
     showLiveValues();
+    m_pace->tickTook(took.elapsed());
 }
 
 bool TSvMain::ProcessFrame(const FrameResult& r)
 {
+    m_pace->frame();
     m_shown.lowBattery = r.lowBattery;
     m_shown.lowBatteryKnown = true;
     if (!r.passedGate)
@@ -304,6 +313,8 @@ bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
 
 void TSvMain::BtnStopClick()
 {
+    qCDebug(lcApp) << "stop";
+    m_pace->stop();
     if (m_port)
         m_port->setPower(0);
     Timer.stop();
