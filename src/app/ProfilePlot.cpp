@@ -60,6 +60,11 @@ void setUpValueAxis(QCPAxis* axis, const QString& title, const QFont& titleFont)
     axis->setLabel(title);
     axis->setLabelFont(titleFont);
     axis->setLabelColor(Qt::black);
+    // Pixel sizes, as every font of the charts: a print scales the chart's
+    // picture whole, and a size in points would grow with the printer's resolution.
+    QFont labels = axis->tickLabelFont();
+    labels.setPixelSize(12);
+    axis->setTickLabelFont(labels);
     axis->setTickLength(0, 3);
     axis->setSubTickLength(0, 2);
     axis->setVisible(true);
@@ -85,6 +90,7 @@ ProfilePlot::ProfilePlot(QWidget* parent) : QCustomPlot(parent)
     xAxis2->setVisible(false);
     yAxis2->setVisible(true);
     m_band = new QRubberBand(QRubberBand::Rectangle, this);
+    setMouseTracking(true);
     connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
         if (!m_fitting)
             refreshViews();
@@ -221,7 +227,7 @@ void ProfilePlot::printTo(QPaintDevice* device, const QRectF& target)
     toPainter(&painter, width(), height());
 }
 
-void ProfilePlot::click(const QPointF& pos)
+ChartSeries* ProfilePlot::seriesAt(const QPointF& pos) const
 {
     // The shown curve whose line passes nearest, within the selection tolerance.
     ChartSeries* hit = nullptr;
@@ -235,6 +241,12 @@ void ProfilePlot::click(const QPointF& pos)
             hit = s;
         }
     }
+    return hit;
+}
+
+void ProfilePlot::click(const QPointF& pos)
+{
+    ChartSeries* hit = seriesAt(pos);
     SeriesPoint p{};
     if (hit && hit->nearestPoint(pos, &p))
         emit seriesClicked(hit, p.x, p.y);
@@ -251,6 +263,11 @@ void ProfilePlot::mousePressEvent(QMouseEvent* e)
 void ProfilePlot::mouseMoveEvent(QMouseEvent* e)
 {
     if (m_button == Qt::NoButton) {
+        // Over a curve the pointer is a cross: a click there reads its point.
+        if (seriesAt(e->position()))
+            setCursor(Qt::CrossCursor);
+        else
+            unsetCursor();
         e->ignore();
         return;
     }

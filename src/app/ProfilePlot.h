@@ -58,6 +58,7 @@ protected:
 
 private:
     int columns() const;
+    ChartSeries* seriesAt(const QPointF& pos) const;
     void click(const QPointF& pos);
     void rebuildLegend();
 

@@ -63,6 +63,7 @@ private slots:
     void clickReadsThePointDragZooms();
     void bigCastHoldsWhatTheScreenShows();
     void badDepthsDrawWhatIsFinite();
+    void printIsThePictureOfTheScreen();
 };
 
 void ProfileChartTest::clickReadsThePointDragZooms_data()
@@ -96,6 +97,9 @@ void ProfileChartTest::clickReadsThePointDragZooms()
     const ProfileRow& r = rows[size_t(row)];
     // A press and release a pixel off the point: the point nearest to it is read.
     const QPoint at = pixelOf(curve, *r.depth, temperature ? *r.temp : *r.velocity) + QPoint(1, 1);
+    // Over the curve the pointer is a cross.
+    QTest::mouseMove(w.DBChart, at);
+    QCOMPARE(w.DBChart->cursor().shape(), Qt::CrossCursor);
     QTest::mouseClick(w.DBChart, Qt::LeftButton, Qt::NoModifier, at);
     QCOMPARE(w.StatusPanel[0]->text(), text);
     QVERIFY(!w.DBChart->isZoomed());
@@ -103,7 +107,10 @@ void ProfileChartTest::clickReadsThePointDragZooms()
     // A click away from both curves (they cross in the middle) reads nothing.
     w.StatusPanel[0]->clear();
     const QRect area = w.DBChart->axisRect()->rect();
-    QTest::mouseClick(w.DBChart, Qt::LeftButton, Qt::NoModifier, QPoint(area.left() + area.width() / 4, area.center().y()));
+    const QPoint empty(area.left() + area.width() / 4, area.center().y());
+    QTest::mouseMove(w.DBChart, empty);
+    QCOMPARE(w.DBChart->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(w.DBChart, Qt::LeftButton, Qt::NoModifier, empty);
     QVERIFY(w.StatusPanel[0]->text().isEmpty());
 
     // A press on the point that drags zooms into the rectangle and reads nothing.
@@ -203,6 +210,33 @@ void ProfileChartTest::badDepthsDrawWhatIsFinite()
     w.PMSvClick();
     w.DBChart->zoomReset();
     QVERIFY(!w.DBChart->toPixmap().isNull());
+}
+
+void ProfileChartTest::printIsThePictureOfTheScreen()
+{
+    // Printed at three times the screen's resolution and size, then shrunk
+    // back: the same picture as the screen's (fonts, margins and curves keep
+    // their places when the printer's resolution grows).
+    WindowFixture f;
+    TSvMain& w = f.start();
+    const QString path = f.dir.file("merged.db");
+    storeRows(path, mergedProfile());
+    openOnChart(f, path);
+    const QImage screen = w.DBChart->toPixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage page(screen.size() * 3, QImage::Format_RGB32);
+    page.setDotsPerMeterX(screen.dotsPerMeterX() * 3);
+    page.setDotsPerMeterY(screen.dotsPerMeterY() * 3);
+    page.fill(Qt::white);
+    w.DBChart->printTo(&page, QRectF(QPointF(0, 0), QSizeF(page.size())));
+    const QImage shrunk = page.scaled(screen.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double difference = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x) {
+            const QRgb a = screen.pixel(x, y), b = shrunk.pixel(x, y);
+            difference += std::abs(qGray(a) - qGray(b));
+        }
+    difference /= double(screen.width()) * screen.height();
+    QVERIFY2(difference < 4.0, qPrintable(QString::number(difference)));
 }
 
 QTEST_MAIN(ProfileChartTest)
