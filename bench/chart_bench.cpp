@@ -1,9 +1,10 @@
 // The profile chart on big casts (argument: rows): opening and drawing a cast
 // from the chart menu (the file read whole, split, the chart fitted and
 // painted), a repaint, a zoom step to a tenth of the depth range (what a drag
-// does), hiding and showing the two-way velocity. BM_OpenAndDraw also reports
-// the part the table engine takes to read the file, and the growth of the
-// process's resident memory per row. Offscreen, raster painting.
+// does), hiding and showing the two-way velocity, drawing an open cast again.
+// BM_OpenAndDraw also reports the part the table engine takes to read the
+// file, and the growth of the process's resident memory per row. Offscreen,
+// raster painting.
 #include "ScriptedPrompts.h"
 #include "app/ChartSeries.h"
 #include "app/ProfilePlot.h"
@@ -118,6 +119,21 @@ void BM_OpenAndDraw(benchmark::State& state)
     state.counters["drawn_points"] = double(win.w->SerSvDown->dataCount() + win.w->SerSvUp->dataCount());
 }
 BENCHMARK(BM_OpenAndDraw)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Drawing the open cast again (the page selected after a change): the rows
+// split, the curves given their values and fitted, the chart painted; without
+// the table engine's reading of the file.
+void BM_Draw(benchmark::State& state)
+{
+    Window win;
+    win.open(longCast(int(state.range(0))));
+    for (auto _ : state) {
+        win.w->document().markChanged();
+        win.w->DrawProfile();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_Draw)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One repaint of the chart as the screen gets it.
 void BM_PaintWhole(benchmark::State& state)
