@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fails on an include that crosses the layering of src/: a layer may include
 # only the layers listed for it below, no layer under the window includes a
-# widget, chart or print-support header, the analysis includes no Qt header at
-# all, the probe layer opens no file, and svptool links no widget library.
+# widget, chart (Qt Charts, QCustomPlot) or print-support header, the analysis
+# includes no Qt header at all, the probe layer opens no file, and svptool
+# links no widget or chart library.
 #
 # usage: check-layers.sh [QT_INCLUDE_DIR [SVPTOOL]]
 #   QT_INCLUDE_DIR  Qt's include root (holds QtWidgets/, QtCharts/, QtPrintSupport/)
@@ -42,7 +43,7 @@ if [ -n "$qt" ]; then
 fi
 is_widget_header() {
     local h=${1#*/}
-    case "$1" in QtWidgets/* | QtCharts/* | QtPrintSupport/* | QtOpenGLWidgets/*) return 0 ;; esac
+    case "$1" in QtWidgets/* | QtCharts/* | QtPrintSupport/* | QtOpenGLWidgets/* | qcustomplot.h) return 0 ;; esac
     [[ " $widget_headers " == *" $h "* ]]
 }
 
@@ -79,7 +80,7 @@ for layer in "${!allowed[@]}"; do
     done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include' "$dir"/*.h "$dir"/*.cpp 2>/dev/null)
 done
 
-if [ -n "$svptool" ] && ldd "$svptool" | grep -q -E 'libQt6(Widgets|Charts|PrintSupport)'; then
+if [ -n "$svptool" ] && ldd "$svptool" | grep -q -E 'libQt6(Widgets|Charts|PrintSupport)|libQCustomPlot'; then
     complain "$svptool links a widget library"
 fi
 

@@ -1,6 +1,7 @@
 // The shell: construction, settings load and save, the port, page changes, clock.
 #include "app/SvMain.h"
-#include "app/ProfileChartView.h"
+#include "app/ChartSeries.h"
+#include "app/ProfilePlot.h"
 #include "app/ProfileGrid.h"
 #include "app/WidgetPrompts.h"
 #include "app/UpDown.h"
@@ -34,8 +35,6 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
 #include <utility>
 
 #ifndef SV_BUILD_DATE
@@ -421,10 +420,8 @@ void TSvMain::bindEvents()
     connect(InsertRec, &QAction::triggered, this, &TSvMain::InsertRecClick);
     connect(DBGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenuGrid->popup(DBGrid->viewport()->mapToGlobal(p)); });
-    connect(static_cast<ProfileChartView*>(DBChart), &ProfileChartView::menuRequested, this,
-            [this](const QPoint& p) { MenuChart->popup(p); });
-    for (QLineSeries* s : chartSeries())
-        connect(s, &QLineSeries::pressed, this, [this, s](const QPointF& p) { DBChartClickSeries(s, p.x(), p.y()); });
+    connect(DBChart, &ProfilePlot::menuRequested, this, [this](const QPoint& p) { MenuChart->popup(p); });
+    connect(DBChart, &ProfilePlot::seriesClicked, this, &TSvMain::DBChartClickSeries);
     btnAnalyze->setMouseTracking(true);
     btnAnalyze->installEventFilter(this);
     connect(SaveBMP, &QAction::triggered, this, &TSvMain::SaveBMPClick);

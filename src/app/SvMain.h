@@ -1,5 +1,6 @@
 #pragma once
 #include "dialogs/Prompts.h"
+#include "analysis/LiveTrace.h"
 #include "document/ProfileDocument.h"
 #include "model/ProfileRow.h"
 #include "model/Calibration.h"
@@ -11,14 +12,10 @@
 #include <memory>
 
 class QCheckBox;
-class QChart;
-class QChartView;
 class QComboBox;
-class QDateTimeAxis;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QLineSeries;
 class QMenu;
 class QAction;
 class QProgressBar;
@@ -28,8 +25,12 @@ class QTableView;
 class QTabWidget;
 class QToolButton;
 class QTreeWidget;
-class QValueAxis;
-class QAbstractSeries;
+class QCPAxis;
+class QCPGraph;
+class QCustomPlot;
+class ChartSeries;
+class ProfilePlot;
+class LivePaceLog;
 
 class MsClock;
 class SerialPort;
@@ -132,6 +133,7 @@ public:
     void btnRecClick();
     void BtnStopClick();
     bool ProcessFrame(const FrameResult& frame);   // display and recording half; false ends the tick
+    void showLiveValues();                         // read-outs, live chart and status bar, once a tick
     bool AppendSample(uint8_t status, float temp, float sv, float depth);
 
     // ---- probe memory -------------------------------------------------------
@@ -170,7 +172,7 @@ public:
     void SvTwoClick();
     void TempTwoClick();
     void PMAvClick();
-    void DBChartClickSeries(QLineSeries* series, double x, double y);
+    void DBChartClickSeries(ChartSeries* series, double x, double y);
     void btnAnalyzeMouseMove();
     void SaveBMPClick();
 
@@ -266,12 +268,12 @@ public:
     QRadioButton* LogTime = nullptr;
     QLineEdit* EditTime = nullptr;
     UpDown* UpDownTime = nullptr;
-    QChartView* Chart1 = nullptr;
-    QLineSeries* SerRealSv = nullptr;
-    QLineSeries* SerRealTemp = nullptr;
-    QDateTimeAxis* Chart1Bottom = nullptr;
-    QValueAxis* Chart1Left = nullptr;
-    QValueAxis* Chart1Right = nullptr;
+    QCustomPlot* Chart1 = nullptr;
+    QCPGraph* SerRealSv = nullptr;
+    QCPGraph* SerRealTemp = nullptr;
+    QCPAxis* Chart1Bottom = nullptr;   // seconds since the epoch, shown "hh:mm:ss"
+    QCPAxis* Chart1Left = nullptr;
+    QCPAxis* Chart1Right = nullptr;
     QPushButton* BtnBegin = nullptr;
     QPushButton* btnRec = nullptr;
     QPushButton* BtnStop1 = nullptr;
@@ -298,7 +300,7 @@ public:
     QAction* InsertRec = nullptr;
 
     // ChartPg
-    QChartView* DBChart = nullptr;
+    ProfilePlot* DBChart = nullptr;
     QPushButton* btnAnalyze = nullptr;
     QMenu* MenuChart = nullptr;
     QAction* Load = nullptr;
@@ -313,19 +315,19 @@ public:
     QAction* PMTemp = nullptr;
     QAction* PMAv = nullptr;
     QAction* PMPrint = nullptr;
-    QValueAxis* DBChartBottom = nullptr;
-    QValueAxis* DBChartLeft = nullptr;
-    QValueAxis* DBChartRight = nullptr;
-    QLineSeries* SerTwoSv = nullptr;
-    QLineSeries* SerTwoTemp = nullptr;
-    QLineSeries* SerSv = nullptr;
-    QLineSeries* SerTemp = nullptr;
-    QLineSeries* SerAvSv = nullptr;
-    QLineSeries* SerSvUp = nullptr;
-    QLineSeries* SerSvDown = nullptr;
-    QLineSeries* SerTempUp = nullptr;
-    QLineSeries* SerTempDown = nullptr;
-    QList<QLineSeries*> chartSeries() const;   // in the chart's order
+    QCPAxis* DBChartBottom = nullptr;
+    QCPAxis* DBChartLeft = nullptr;
+    QCPAxis* DBChartRight = nullptr;
+    // The curves are views of the document's series. The table-bound values
+    // (SerTwoSv, SerTwoTemp: never shown) are the document's tableSv/tableTemp.
+    ChartSeries* SerSv = nullptr;
+    ChartSeries* SerTemp = nullptr;
+    ChartSeries* SerAvSv = nullptr;
+    ChartSeries* SerSvUp = nullptr;
+    ChartSeries* SerSvDown = nullptr;
+    ChartSeries* SerTempUp = nullptr;
+    ChartSeries* SerTempDown = nullptr;
+    QList<ChartSeries*> chartSeries() const;   // in the chart's order
 
     // The open profile: the document, its table (the one cursor the grid
     // edits) and the grid model over it.
@@ -344,8 +346,7 @@ public:
     void setVelocityColumnTitle(const QString& title);
     void reloadTableSeries();                           // SerTwoSv / SerTwoTemp from the visible rows
     void connectDocument();                             // the chart's series follow the document
-    void fitChartAxes();                                // axis ranges to the shown series
-    void fitUnlessZoomed();
+    void fitUnlessZoomed();                             // axis ranges to the shown series unless zoomed
     void applyRightAxisGridRule();
     void setCaptionForFile(const QString& fileName);
     static QString firstCaption();   // the title and the build date: "VX4400声速仪客户软件 (Jun  6 2016)"
@@ -406,8 +407,32 @@ private:
     int m_busyDepth = 0;
     bool m_closing = false;
 
+    // The live chart's time of a frame (ms since the epoch): the computer's time
+    // at power-on, or the time line of a run that ended less than two minutes
+    // before, plus the millisecond clock since the power-on.
+    double liveTime();
+    void startLiveSegment();
+    // What the frames of the current tick leave for the screen.
+    struct LiveShown
+    {
+        bool frames = false;        // a frame passed the start-up gate
+        bool lowBattery = false;
+        bool lowBatteryKnown = false;
+        bool svValid = false;       // the last frame's velocity was valid
+        bool svText = false;        // a valid velocity arrived this tick
+        float sv = 0, depth = 0, temp = 0;
+        double time = 0;            // the last frame's chart time
+    } m_shown;
+    bool m_gridHeld = false;
+    LivePaceLog* m_pace = nullptr;   // the sv.app debug log of the live pace        // the grid waits for the stop of the recording
+    qint64 m_liveEpochMs = 0;
+    uint32_t m_liveClockStart = 0;
+    uint32_t m_liveLastFrameClock = 0;
+
 public:
     // Live-measurement state owned by the window (frame receiver, recording rules).
     std::unique_ptr<FrameReceiver> Receiver;
     std::unique_ptr<LiveRecording> Recording;
+    // The live chart's values over the last two minutes, per pixel column.
+    LiveTrace LiveSv, LiveTemp;
 };

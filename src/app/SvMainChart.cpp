@@ -4,98 +4,38 @@
 #include "document/ProfileDocument.h"
 #include "storage/AtomicFile.h"
 #include "text/Format.h"
+#include "app/ChartSeries.h"
+#include "app/ProfilePlot.h"
 #include <QBuffer>
 #include <QCursor>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLegend>
-#include <QtCharts/QLegendMarker>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
-#include <cmath>
-#include <limits>
-
-namespace {
-
-void fill(QLineSeries* s, const SeriesSnapshot& pts)
-{
-    QList<QPointF> list;
-    if (pts) {
-        list.reserve(qsizetype(pts->size()));
-        for (const SeriesPoint& p : *pts)
-            list.append(QPointF(p.x, p.y));
-    }
-    s->replace(list);
-}
-
-void showSeries(QChart* chart, QLineSeries* s, bool on)
-{
-    s->setVisible(on);
-    for (QLegendMarker* m : chart->legend()->markers(s))
-        m->setVisible(on);
-    // The legend lays its entries out again only when shown anew.
-    chart->legend()->hide();
-    chart->legend()->show();
-}
-
-// Range of the shown series' points on one axis; false when none has a point.
-bool range(const QList<QLineSeries*>& series, bool xAxis, double* lo, double* hi)
-{
-    bool any = false;
-    for (const QLineSeries* s : series) {
-        if (!s->isVisible())
-            continue;
-        for (const QPointF& p : s->points()) {
-            const double v = xAxis ? p.x() : p.y();
-            if (!std::isfinite(v))
-                continue;
-            if (!any || v < *lo)
-                *lo = v;
-            if (!any || v > *hi)
-                *hi = v;
-            any = true;
-        }
-    }
-    return any;
-}
-
-void setAxisRange(QValueAxis* axis, double lo, double hi, double minSpan)
-{
-    if (hi - lo < minSpan) {
-        const double mid = (hi + lo) / 2;
-        lo = mid - minSpan / 2;
-        hi = mid + minSpan / 2;
-    }
-    axis->setRange(lo, hi);
-    axis->applyNiceNumbers();
-}
-
-}  // namespace
 
 void TSvMain::connectDocument()
 {
-    // Every change of the open profile empties the chart; the series are
-    // filled from the document's values as it makes them.
+    // Every change of the open profile empties the chart; the curves show the
+    // document's values as it makes them. The table-bound values are the
+    // document's own: the chart never shows them.
     connect(m_doc, &ProfileDocument::changed, this, &TSvMain::ResetChart);
-    connect(m_doc, &ProfileDocument::tableSeriesChanged, this, [this] {
-        fill(SerTwoSv, m_doc->tableSv());
-        fill(SerTwoTemp, m_doc->tableTemp());
-    });
     connect(m_doc, &ProfileDocument::partsChanged, this, [this] {
         const CastPartSeries& parts = m_doc->parts();
-        fill(SerSvDown, parts.svDown);
-        fill(SerTempDown, parts.tempDown);
-        fill(SerSvUp, parts.svUp);
-        fill(SerTempUp, parts.tempUp);
+        SerSvDown->setValues(parts.svDown);
+        SerTempDown->setValues(parts.tempDown);
+        SerSvUp->setValues(parts.svUp);
+        SerTempUp->setValues(parts.tempUp);
+        DBChart->refreshViews();
     });
     connect(m_doc, &ProfileDocument::mergedChanged, this, [this] {
-        fill(SerSv, m_doc->mergedSv());
-        fill(SerTemp, m_doc->mergedTemp());
+        SerSv->setValues(m_doc->mergedSv());
+        SerTemp->setValues(m_doc->mergedTemp());
+        DBChart->refreshViews();
     });
-    connect(m_doc, &ProfileDocument::averageChanged, this, [this] { fill(SerAvSv, m_doc->averageSv()); });
+    connect(m_doc, &ProfileDocument::averageChanged, this, [this] {
+        SerAvSv->setValues(m_doc->averageSv());
+        DBChart->refreshViews();
+    });
 }
 
 void TSvMain::reloadTableSeries()
@@ -106,50 +46,35 @@ void TSvMain::reloadTableSeries()
 void TSvMain::fitUnlessZoomed()
 {
     // Showing or hiding a curve keeps the surveyor's zoom.
-    if (!DBChart->chart()->isZoomed())
-        fitChartAxes();
-}
-
-void TSvMain::fitChartAxes()
-{
-    const QList<QLineSeries*> all = chartSeries();
-    QList<QLineSeries*> left, right;
-    for (QLineSeries* s : all)
-        (s->attachedAxes().contains(DBChartLeft) ? left : right).append(s);
-    double lo = 0, hi = 0;
-    if (range(all, true, &lo, &hi))
-        setAxisRange(DBChartBottom, lo, hi, 1.0);
-    if (range(left, false, &lo, &hi))
-        setAxisRange(DBChartLeft, lo, hi, 1.0);
-    if (range(right, false, &lo, &hi))
-        setAxisRange(DBChartRight, lo, hi, 0.4);
+    if (!DBChart->isZoomed())
+        DBChart->zoomReset();
 }
 
 void TSvMain::applyRightAxisGridRule()
 {
-    DBChartRight->setGridLineVisible(!(PMSv->isChecked() || PMAv->isChecked() || SvTwo->isChecked()));
+    DBChartRight->grid()->setVisible(!(PMSv->isChecked() || PMAv->isChecked() || SvTwo->isChecked()));
+    DBChart->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void TSvMain::DrawProfile()
 {
     setBusy(true);
     showStatus(0, "正在绘制声速曲线......");
-    QChart* chart = DBChart->chart();
-    // The series fill from the document's values as it makes them.
+    // The curves take the document's values as it makes them.
     m_doc->draw();
-    chart->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
+    DBChart->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
     if (ProfileKind() == kKindAverage) {
         PMAv->setEnabled(true);
         PMAv->setChecked(true);
-        showSeries(chart, SerAvSv, true);
+        DBChart->showSeries(SerAvSv, true);
     } else if (ProfileKind() == kKindMerged) {
         PMAv->setEnabled(true);
         for (QAction* a : {PMSv, PMTemp}) {
             a->setEnabled(true);
             a->setChecked(true);
         }
-        showSeries(chart, SerSv, true);
-        showSeries(chart, SerTemp, true);
+        DBChart->showSeries(SerSv, true);
+        DBChart->showSeries(SerTemp, true);
     } else {
         for (QAction* a : {PMAv, PMSv, PMTemp}) {
             a->setEnabled(true);
@@ -159,13 +84,12 @@ void TSvMain::DrawProfile()
             a->setEnabled(true);
             a->setChecked(true);
         }
-        for (QLineSeries* s : {SerSvDown, SerTempDown, SerSvUp, SerTempUp})
-            showSeries(chart, s, true);
+        for (ChartSeries* s : {SerSvDown, SerTempDown, SerSvUp, SerTempUp})
+            DBChart->showSeries(s, true);
     }
-    chart->zoomReset();
-    fitChartAxes();
-    DBChart->repaint();
+    DBChart->zoomReset();
     applyRightAxisGridRule();
+    DBChart->replot();
     showStatus(0, "完成");
     setBusy(false);
 }
@@ -179,7 +103,7 @@ bool TSvMain::BuildMergedProfile()
     setBusy(true);
     showStatus(0, "正在绘制声速曲线......");
     const Status built = m_doc->buildMergedProfile();
-    DBChart->repaint();
+    DBChart->replot();
     PMSave->setEnabled(built.ok());
     showStatus(0, "完成");
     setBusy(false);
@@ -188,48 +112,46 @@ bool TSvMain::BuildMergedProfile()
 
 void TSvMain::PMSvClick()
 {
-    QChart* chart = DBChart->chart();
     if (PMSv->isChecked()) {
         PMSv->setChecked(false);
-        showSeries(chart, SerSv, false);
+        DBChart->showSeries(SerSv, false);
     } else {
         PMSv->setChecked(true);
-        showSeries(chart, SerSv, true);
+        DBChart->showSeries(SerSv, true);
         if (!m_doc->hasMergedProfile()) {
             PMSv->setChecked(BuildMergedProfile());
-            showSeries(chart, SerSv, PMSv->isChecked());
+            DBChart->showSeries(SerSv, PMSv->isChecked());
         }
     }
     fitUnlessZoomed();
-    DBChart->repaint();
+    DBChart->replot();
     applyRightAxisGridRule();
 }
 
 void TSvMain::PMTempClick()
 {
-    QChart* chart = DBChart->chart();
     if (PMTemp->isChecked()) {
         PMTemp->setChecked(false);
-        showSeries(chart, SerTemp, false);
+        DBChart->showSeries(SerTemp, false);
     } else {
         PMTemp->setChecked(true);
-        showSeries(chart, SerTemp, true);
+        DBChart->showSeries(SerTemp, true);
         if (!m_doc->hasMergedProfile()) {
             PMTemp->setChecked(BuildMergedProfile());
-            showSeries(chart, SerTemp, PMTemp->isChecked());
-            showSeries(chart, SerSv, PMSv->isChecked());
+            DBChart->showSeries(SerTemp, PMTemp->isChecked());
+            DBChart->showSeries(SerSv, PMSv->isChecked());
         }
     }
     fitUnlessZoomed();
-    DBChart->repaint();
+    DBChart->replot();
     applyRightAxisGridRule();
 }
 
 void TSvMain::SvTwoClick()
 {
     SvTwo->setChecked(!SvTwo->isChecked());
-    showSeries(DBChart->chart(), SerSvDown, SvTwo->isChecked());
-    showSeries(DBChart->chart(), SerSvUp, SvTwo->isChecked());
+    DBChart->showSeries(SerSvDown, SvTwo->isChecked());
+    DBChart->showSeries(SerSvUp, SvTwo->isChecked());
     fitUnlessZoomed();
     applyRightAxisGridRule();
 }
@@ -237,18 +159,17 @@ void TSvMain::SvTwoClick()
 void TSvMain::TempTwoClick()
 {
     TempTwo->setChecked(!TempTwo->isChecked());
-    showSeries(DBChart->chart(), SerTempDown, TempTwo->isChecked());
-    showSeries(DBChart->chart(), SerTempUp, TempTwo->isChecked());
+    DBChart->showSeries(SerTempDown, TempTwo->isChecked());
+    DBChart->showSeries(SerTempUp, TempTwo->isChecked());
     fitUnlessZoomed();
     applyRightAxisGridRule();
 }
 
 void TSvMain::PMAvClick()
 {
-    QChart* chart = DBChart->chart();
     if (PMAv->isChecked()) {
         PMAv->setChecked(false);
-        showSeries(chart, SerAvSv, false);
+        DBChart->showSeries(SerAvSv, false);
         applyRightAxisGridRule();
         return;
     }
@@ -268,37 +189,19 @@ void TSvMain::PMAvClick()
     }
     PMAv->setChecked(true);
     PMSaveAv->setEnabled(true);
-    showSeries(chart, SerAvSv, true);
-    DBChartRight->setGridLineVisible(false);
-    fitChartAxes();
-    DBChart->repaint();
+    DBChart->showSeries(SerAvSv, true);
+    DBChartRight->grid()->setVisible(false);
+    fitUnlessZoomed();
+    DBChart->replot();
     showStatus(0, "完成");
     setBusy(false);
     m_prompts->message("最大深度：" + fmt::formatFloat(OutputFormat, last->x) + "m\n平均声速："
                        + fmt::formatFloat(OutputFormat, last->y) + "m/s");
 }
 
-void TSvMain::DBChartClickSeries(QLineSeries* series, double x, double y)
+void TSvMain::DBChartClickSeries(ChartSeries* series, double x, double y)
 {
-    // The press lands on the line: read out the point nearest to it on the
-    // screen (depth and velocity are no common unit).
-    const QList<QPointF> pts = series->points();
-    if (!pts.isEmpty()) {
-        QChart* chart = DBChart->chart();
-        const QPointF press = chart->mapToPosition(QPointF(x, y), series);
-        qsizetype best = 0;
-        double bestDistance = std::numeric_limits<double>::infinity();
-        for (qsizetype i = 0; i < pts.size(); ++i) {
-            const QPointF d = chart->mapToPosition(pts[i], series) - press;
-            const double distance = d.x() * d.x() + d.y() * d.y();
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                best = i;
-            }
-        }
-        x = pts[best].x();
-        y = pts[best].y();
-    }
+    // x, y: the point of the curve nearest to the click on the screen.
     QString unit;
     if (series == SerAvSv || series == SerSv || series == SerSvDown || series == SerSvUp)
         unit = "m/s";
@@ -322,7 +225,7 @@ void TSvMain::SaveBMPClick()
         return;
     Path = QFileInfo(name).absolutePath() + "/";
     // The chart as shown: its present size and zoom.
-    const QImage image = DBChart->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    const QImage image = DBChart->toPixmap().toImage().convertToFormat(QImage::Format_RGB888);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

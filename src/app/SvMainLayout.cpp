@@ -3,7 +3,8 @@
 #include "app/ProfileGrid.h"
 #include "app/UpDown.h"
 #include "app/Artwork.h"
-#include "app/ProfileChartView.h"
+#include "app/ChartSeries.h"
+#include "app/ProfilePlot.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -20,11 +21,6 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QDateTimeAxis>
-#include <QtCharts/QLegendMarker>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 
 namespace {
 
@@ -83,29 +79,6 @@ QLineEdit* edit(QWidget* parent, const QString& text, int left, int top, int wid
     e->setReadOnly(readOnly);
     e->setFont(font);
     return place(e, left, top, width, height);
-}
-
-QLineSeries* lineSeries(QChart* chart, const QString& title, const QColor& colour, int width)
-{
-    auto* s = new QLineSeries(chart);
-    s->setName(title);
-    QPen pen(colour);
-    pen.setWidth(width);
-    s->setPen(pen);
-    s->setPointsVisible(false);
-    chart->addSeries(s);
-    return s;
-}
-
-QValueAxis* valueAxis(QChart* chart, const QString& title, const QString& labels, Qt::Alignment where)
-{
-    auto* a = new QValueAxis(chart);
-    a->setTitleText(title);
-    a->setTitleFont(songTi(13));
-    a->setLabelFormat(labels);
-    a->setMinorTickCount(4);
-    chart->addAxis(a, where);
-    return a;
 }
 
 }  // namespace
@@ -253,25 +226,36 @@ void TSvMain::buildCablePage()
     UpDownTime->setEnabled(false);
 
     // The live chart takes the place of the parameter group while measuring.
-    auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->legend()->setBrush(QColor(192, 192, 192));
-    chart->legend()->setFont(songTi(13));
-    chart->setBackgroundRoundness(0);
-    Chart1 = place(new QChartView(chart, p), 0, 0, 665, 393);
-    Chart1->setRenderHint(QPainter::Antialiasing);
-    Chart1Bottom = new QDateTimeAxis(chart);
-    Chart1Bottom->setFormat("hh:mm:ss");
-    chart->addAxis(Chart1Bottom, Qt::AlignBottom);
-    Chart1Left = valueAxis(chart, "", "%.1f", Qt::AlignLeft);
-    Chart1Right = valueAxis(chart, "", "%.1f", Qt::AlignRight);
-    Chart1Right->setGridLineVisible(false);
-    SerRealSv = lineSeries(chart, "声速", Qt::red, 1);
-    SerRealTemp = lineSeries(chart, "温度", QColor(0, 128, 0), 1);
-    SerRealSv->attachAxis(Chart1Bottom);
-    SerRealSv->attachAxis(Chart1Left);
-    SerRealTemp->attachAxis(Chart1Bottom);
-    SerRealTemp->attachAxis(Chart1Right);
+    // Its line is given at most four points a pixel column (LiveTrace), a
+    // NaN value breaks it between two power-ons.
+    Chart1 = place(new QCustomPlot(p), 0, 0, 665, 393);
+    Chart1->setInteractions(QCP::Interactions());
+    Chart1->setNotAntialiasedElements(QCP::aeAll);
+    Chart1->setAntialiasedElements(QCP::aePlottables);
+    Chart1->plotLayout()->addElement(1, 0, Chart1->legend);
+    Chart1->plotLayout()->setRowStretchFactor(1, 0.001);
+    Chart1->legend->setVisible(true);
+    Chart1->legend->setFillOrder(QCPLegend::foColumnsFirst);
+    Chart1->legend->setBrush(QColor(192, 192, 192));
+    Chart1->legend->setBorderPen(Qt::NoPen);
+    Chart1->legend->setFont(songTi(13));
+    Chart1Bottom = Chart1->xAxis;
+    auto clock = QSharedPointer<QCPAxisTickerDateTime>::create();
+    clock->setDateTimeFormat("hh:mm:ss");
+    Chart1Bottom->setTicker(clock);
+    Chart1Left = Chart1->yAxis;
+    Chart1Right = Chart1->yAxis2;
+    setUpValueAxis(Chart1Left, QString(), songTi(13));
+    setUpValueAxis(Chart1Right, QString(), songTi(13));
+    Chart1Right->grid()->setVisible(false);
+    const struct { QCPGraph** graph; const char* title; QColor colour; QCPAxis* axis; } live[] = {
+        {&SerRealSv, "声速", Qt::red, Chart1Left}, {&SerRealTemp, "温度", QColor(0, 128, 0), Chart1Right}};
+    for (const auto& d : live) {
+        *d.graph = Chart1->addGraph(Chart1Bottom, d.axis);
+        (*d.graph)->setName(d.title);
+        (*d.graph)->setPen(QPen(d.colour, 1));
+        (*d.graph)->setLineStyle(QCPGraph::lsLine);
+    }
     Chart1->hide();
 
     BtnBegin = button(p, "电源开", 680, 24, 89, 73, "power");
@@ -335,25 +319,19 @@ void TSvMain::buildTablePage()
 
 void TSvMain::buildChartPage()
 {
-    auto* chart = new QChart;
-    chart->setTitle("Sound Velocity/Temperature Curve");
-    QFont titleFont = songTi(13);
-    chart->setTitleFont(titleFont);
-    chart->setTitleBrush(Qt::blue);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->legend()->setFont(songTi(13));
-    chart->legend()->setLabelColor(Qt::black);
-    chart->legend()->setBorderColor(Qt::transparent);
-    chart->setBackgroundRoundness(0);
+    DBChart = new ProfilePlot(ChartPg);
+    DBChart->setTitle("Sound Velocity/Temperature Curve");
+    DBChart->setTitleFont(songTi(13));
+    DBChart->legend->setFont(songTi(13));
+    DBChartBottom = DBChart->xAxis;
+    DBChartLeft = DBChart->yAxis;
+    DBChartRight = DBChart->yAxis2;
+    setUpValueAxis(DBChartBottom, "深度 (m)", songTi(13));
+    setUpValueAxis(DBChartLeft, "声速 (m/s)", songTi(13));
+    setUpValueAxis(DBChartRight, "温度 (℃)", songTi(13));
 
-    DBChartBottom = valueAxis(chart, "深度 (m)", "%.1f", Qt::AlignBottom);
-    DBChartLeft = valueAxis(chart, "声速 (m/s)", "%.1f", Qt::AlignLeft);
-    DBChartRight = valueAxis(chart, "温度 (℃)", "%.1f", Qt::AlignRight);
-
-    struct Def { QLineSeries** s; const char* title; QColor colour; bool left; int width; };
+    struct Def { ChartSeries** s; const char* title; QColor colour; bool left; int width; };
     const Def defs[] = {
-        {&SerTwoSv, "Sv", QColor(255, 0, 0), true, 1},
-        {&SerTwoTemp, "Temp", QColor(0, 128, 0), false, 1},
         {&SerSv, "声速", QColor(255, 0, 0), true, 2},
         {&SerTemp, "温度", QColor(0, 128, 0), false, 2},
         {&SerAvSv, "平均声速", QColor(255, 0, 255), true, 2},
@@ -362,27 +340,20 @@ void TSvMain::buildChartPage()
         {&SerTempUp, "温度(上)", QColor(0, 128, 128), false, 1},
         {&SerTempDown, "温度(下)", QColor(0, 255, 64), false, 1},
     };
-    for (const Def& d : defs) {
-        *d.s = lineSeries(chart, d.title, d.colour, d.width);
-        (*d.s)->attachAxis(DBChartBottom);
-        (*d.s)->attachAxis(d.left ? DBChartLeft : DBChartRight);
-        (*d.s)->setVisible(false);
-    }
-    for (QLegendMarker* m : chart->legend()->markers())
-        m->setVisible(m->series()->isVisible());
+    for (const Def& d : defs)
+        *d.s = DBChart->addSeries(d.title, d.colour, d.width, d.left);
 
-    DBChart = new ProfileChartView(chart, ChartPg);
-    DBChart->setRenderHint(QPainter::Antialiasing);
     DBChart->setGeometry(0, 0, 792, 520);
     // Margins in percent of the chart: top 3, left 2, right 2, bottom 1.
-    chart->setMargins(QMargins(qRound(792 * 0.02), qRound(520 * 0.03), qRound(792 * 0.02), qRound(520 * 0.01)));
+    DBChart->plotLayout()->setMargins(
+        QMargins(qRound(792 * 0.02), qRound(520 * 0.03), qRound(792 * 0.02), qRound(520 * 0.01)));
     btnAnalyze = button(ChartPg, "数据分析", 33, 5, 139, 25);
     btnAnalyze->raise();
 }
 
-QList<QLineSeries*> TSvMain::chartSeries() const
+QList<ChartSeries*> TSvMain::chartSeries() const
 {
-    return {SerTwoSv, SerTwoTemp, SerSv, SerTemp, SerAvSv, SerSvUp, SerSvDown, SerTempUp, SerTempDown};
+    return DBChart->series();
 }
 
 void TSvMain::buildMenus()

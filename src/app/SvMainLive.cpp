@@ -2,6 +2,9 @@
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
 #include "app/LiveAxes.h"
+#include "app/LivePaceLog.h"
+#include "app/Log.h"
+#include "app/ProfilePlot.h"
 #include "app/UpDown.h"
 #include "storage/FileSystem.h"
 #include "storage/ProfileTable.h"
@@ -11,6 +14,7 @@
 #include "probe/ProbeLink.h"
 #include "text/Format.h"
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,24 +24,24 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QDateTimeAxis>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
+#include <qcustomplot.h>
 #include <algorithm>
 
 namespace {
 
-constexpr qint64 kWindowMs = 120000;   // the live chart shows two minutes
+constexpr double kWindowMs = 120000;   // the live chart shows two minutes
 
-void dropBefore(QLineSeries* s, qint64 minMs)
+// The chart's points of a trace (X in seconds since the epoch, as the time axis
+// counts), one replace a tick.
+void showTrace(QCPGraph* graph, const LiveTrace& trace)
 {
-    int n = 0;
-    const QList<QPointF> pts = s->points();
-    while (n < pts.size() && pts[n].x() < double(minMs))
-        ++n;
-    if (n > 0)
-        s->removePoints(0, n);
+    Series points;
+    trace.points(&points);
+    QVector<QCPGraphData> data;
+    data.reserve(qsizetype(points.size()));
+    for (const SeriesPoint& p : points)
+        data.append(QCPGraphData(p.x / 1000.0, p.y));
+    graph->data()->set(data, true);
 }
 
 // The storage file a typed or chosen name stands for: its extension made ".db".
@@ -55,6 +59,7 @@ void TSvMain::createLiveState()
 {
     Receiver = std::make_unique<FrameReceiver>(ConversionInputs{Cal, Atmosphere, Density});
     Recording = std::make_unique<LiveRecording>();
+    m_pace = new LivePaceLog(this);
 }
 
 void TSvMain::LogAllClick()
@@ -171,7 +176,30 @@ void TSvMain::BtnBeginClick()
     }
     m_link->flushInput();
     m_liveInput->flush(2);
+    startLiveSegment();
     Timer.start();
+}
+
+void TSvMain::startLiveSegment()
+{
+    // The new run is a line of its own. The points of an earlier run still
+    // within the two minutes stay where they are: the chart keeps the time line
+    // they were drawn on (on a steady clock that is the computer's time);
+    // after a longer pause it takes the computer's time afresh.
+    const uint32_t now = m_clock->now();
+    const bool recent = !LiveTemp.empty() && uint32_t(now - m_liveLastFrameClock) < uint32_t(kWindowMs);
+    m_liveEpochMs = recent ? m_liveEpochMs + qint64(uint32_t(now - m_liveClockStart))
+                           : QDateTime::currentMSecsSinceEpoch();
+    m_liveClockStart = now;
+    LiveSv.startSegment();
+    LiveTemp.startSegment();
+    m_shown = LiveShown();
+    m_pace->start();
+}
+
+double TSvMain::liveTime()
+{
+    return double(m_liveEpochMs) + double(uint32_t(m_clock->now() - m_liveClockStart));
 }
 
 void TSvMain::btnRecClick()
@@ -198,37 +226,39 @@ void TSvMain::TimerTimer()
 {
     if (!Timer.isActive())
         return;
-    // The port belongs to its thread: the tick takes what waits there, and the
-    // receiver reads it as it would read the port; what it leaves stays queued.
+    // Every waiting frame is converted and recorded; the read-outs and the live
+    // chart follow once a tick. The port belongs to its thread: the tick takes
+    // what waits there, and the receiver reads it as it would read the port;
+    // what it leaves stays queued.
+    QElapsedTimer took;
+    took.start();
     m_liveInput->append(m_link->takeInput());
     Receiver->tick(*m_liveInput, [this](const FrameResult& r) { return ProcessFrame(r); });
+    showLiveValues();
+    m_pace->tickTook(took.elapsed());
 }
 
 bool TSvMain::ProcessFrame(const FrameResult& r)
 {
-    lbLowBatt->setVisible(r.lowBattery);
+    m_pace->frame();
+    m_shown.lowBattery = r.lowBattery;
+    m_shown.lowBatteryKnown = true;
     if (!r.passedGate)
         return true;
     SvSeen = Receiver->svSeen();
-    const QDateTime now = QDateTime::currentDateTime();
-    const qint64 nowMs = now.toMSecsSinceEpoch();
-    stDepth->setText(fmt::formatFloat(OutputFormat, r.depth));
-    stTemp->setText(fmt::formatFloat(OutputFormat, r.temp));
-    QPalette pal = stSv->palette();
-    if (r.sv >= 1400) {
-        pal.setColor(QPalette::Text, palette().color(QPalette::WindowText));
-        stSv->setText(fmt::formatFloat(OutputFormat, r.sv));
-        SerRealSv->append(double(nowMs), r.sv);
-    } else {
-        pal.setColor(QPalette::Text, Qt::red);
+    const double t = liveTime();
+    m_liveLastFrameClock = m_clock->now();
+    m_shown.frames = true;
+    m_shown.time = t;
+    m_shown.depth = r.depth;
+    m_shown.temp = r.temp;
+    m_shown.svValid = r.sv >= 1400;
+    if (m_shown.svValid) {
+        m_shown.sv = r.sv;
+        m_shown.svText = true;
+        LiveSv.append(t, r.sv);
     }
-    stSv->setPalette(pal);
-    SerRealTemp->append(double(nowMs), r.temp);
-    Chart1Bottom->setRange(now.addMSecs(-kWindowMs), now);
-    dropBefore(SerRealSv, nowMs - kWindowMs);
-    dropBefore(SerRealTemp, nowMs - kWindowMs);
-    rescaleLiveAxis(Chart1Left, SerRealSv, 1.0, 1.2, 0.2);
-    rescaleLiveAxis(Chart1Right, SerRealTemp, 0.4, 0.5, 0.1);
+    LiveTemp.append(t, r.temp);
 
     const bool recordingOn = !btnRec->isEnabled() && Timer.isActive();
     if (Recording->shouldAppend(recordingOn, r.sv, r.depth, *m_clock)) {
@@ -240,9 +270,53 @@ bool TSvMain::ProcessFrame(const FrameResult& r)
     return true;
 }
 
+void TSvMain::showLiveValues()
+{
+    LiveShown shown = m_shown;
+    m_shown = LiveShown();
+    if (shown.lowBatteryKnown)
+        lbLowBatt->setVisible(shown.lowBattery);
+    if (!shown.frames)
+        return;
+    stDepth->setText(fmt::formatFloat(OutputFormat, shown.depth));
+    stTemp->setText(fmt::formatFloat(OutputFormat, shown.temp));
+    // An invalid velocity turns the read-out red; it keeps the last valid value.
+    QPalette pal = stSv->palette();
+    pal.setColor(QPalette::Text, shown.svValid ? palette().color(QPalette::WindowText) : QColor(Qt::red));
+    stSv->setPalette(pal);
+    if (shown.svText)
+        stSv->setText(fmt::formatFloat(OutputFormat, shown.sv));
+
+    // One bucket of the traces per pixel column of the time axis.
+    const int columns = Chart1->axisRect()->width() > 10 ? Chart1->axisRect()->width() : Chart1->width();
+    const double bucket = kWindowMs / std::max(columns, 100);
+    if (std::abs(bucket - LiveSv.bucketWidth()) > 0.1 * LiveSv.bucketWidth()) {
+        LiveSv.setBucketWidth(bucket);
+        LiveTemp.setBucketWidth(bucket);
+    }
+    LiveSv.dropBefore(shown.time - kWindowMs);
+    LiveTemp.dropBefore(shown.time - kWindowMs);
+    showTrace(SerRealSv, LiveSv);
+    showTrace(SerRealTemp, LiveTemp);
+    Chart1Bottom->setRange((shown.time - kWindowMs) / 1000.0, shown.time / 1000.0);
+    double lo = 0, hi = 0;
+    if (LiveSv.valueRange(&lo, &hi))
+        rescaleLiveAxis(Chart1Left, lo, hi, 1.0, 1.2, 0.2);
+    if (LiveTemp.valueRange(&lo, &hi))
+        rescaleLiveAxis(Chart1Right, lo, hi, 0.4, 0.5, 0.1);
+    Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
 bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
 {
-    showStatus(1, QString::number(svTable->recNo()));
+    // The status bar is painted once a tick, with the last row's number.
+    StatusPanel[1]->setText(QString::number(svTable->recNo()));
+    // The grid of the disabled table page follows the recording at the stop,
+    // not row by row: a reset of its view costs as much as the rows it holds.
+    if (!m_gridHeld) {
+        m_gridHeld = true;
+        svTable->disableControls();
+    }
     const ProfileRow row = LiveRecording::sampleRow(QDateTime::currentDateTime(), status, temp, sv, depth,
                                                     FirstRecordPending, Description->text());
     try {
@@ -264,14 +338,20 @@ bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
 
 void TSvMain::BtnStopClick()
 {
+    qCDebug(lcApp) << "stop";
+    m_pace->stop();
     m_link->setPower(false);
     Timer.stop();
+    if (m_gridHeld) {
+        m_gridHeld = false;
+        svTable->enableControls();
+    }
     if (!FirstRecordPending && svTable->isActive()) {
         // The recording becomes the open profile; the chart is drawn anew from it.
         m_doc->adoptRecording();
-        DBChart->chart()->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
+        DBChart->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
         setVelocityColumnTitle("Sound Velocity");
-        DBChart->repaint();
+        DBChart->replot();
         EdFileName->clear();
         setActivePage(TablePg);
     }

@@ -1,6 +1,7 @@
 // Output: export, saving processed profiles, the printed report.
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
+#include "app/ProfilePlot.h"
 #include "document/ProfileDocument.h"
 #include "storage/ProfileTable.h"
 #include "storage/AtomicFile.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QtCharts/QChartView>
 
 RowsSnapshot TSvMain::shownRows() const
 {
@@ -192,10 +192,9 @@ void TSvMain::PMPrintClick()
         return;
     m_prompts->print(
         [this](QPagedPaintDevice* device) {
-            QPainter p(device);
             const QRectF page(QPointF(0, 0), QSizeF(device->width(), device->height()));
             // Stretched over the page less 8 % on each side, not kept in proportion.
-            DBChart->render(&p, chartPrintRect(page), DBChart->viewport()->rect(), Qt::IgnoreAspectRatio);
+            DBChart->printTo(device, chartPrintRect(page));
         },
         true);
 }

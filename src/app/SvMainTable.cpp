@@ -1,6 +1,8 @@
 // Profile files and the table page: opening, the grid, editing, the depth-layer filter.
 #include "dialogs/Prompts.h"
 #include "app/SvMain.h"
+#include "app/ChartSeries.h"
+#include "app/ProfilePlot.h"
 #include "app/UpDown.h"
 #include "document/ProfileDocument.h"
 #include "storage/ProfileTable.h"
@@ -14,10 +16,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLegend>
-#include <QtCharts/QLegendMarker>
-#include <QtCharts/QLineSeries>
 
 namespace {
 QString chartTitle(const QString& description, const QDateTime& date)
@@ -63,7 +61,7 @@ bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
         ChBoxFilter->setChecked(false);
     }
     setCaptionForFile(fileName);
-    DBChart->chart()->setTitle(chartTitle(FileDescription(), FileDate()));
+    DBChart->setTitle(chartTitle(FileDescription(), FileDate()));
     setVelocityColumnTitle(ProfileKind() == kKindAverage ? "平均声速" : "声速");
     PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);
     BtnPreview->setEnabled(true);
@@ -74,7 +72,7 @@ bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
         DrawProfile();   // reloads the table-bound series itself
     } else {
         reloadTableSeries();
-        DBChart->repaint();
+        DBChart->replot();
     }
     return true;
 }
@@ -114,13 +112,11 @@ bool TSvMain::CheckTableOpen()
 
 void TSvMain::ResetChart()
 {
-    for (QLineSeries* s : chartSeries()) {
-        s->setVisible(false);
-        s->clear();
+    for (ChartSeries* s : chartSeries()) {
+        s->setValues(nullptr);
+        DBChart->showSeries(s, false);
     }
-    for (QLegendMarker* m : DBChart->chart()->legend()->markers())
-        m->setVisible(false);
-    DBChart->chart()->zoomReset();
+    DBChart->zoomReset();
     for (QAction* a : {SvTwo, TempTwo, PMSv, PMTemp, PMAv}) {
         a->setEnabled(false);
         a->setChecked(false);

@@ -7,6 +7,7 @@
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
+#include "text/LocalTime.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
@@ -38,6 +39,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    fmt::pinLocalTimeZone();
     // Dates print with "-" and "yyyy-MM-dd" everywhere; the patterns are ours, not the locale's.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     GuardedApplication app(argc, argv);

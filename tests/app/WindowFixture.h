@@ -18,9 +18,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
+#include "app/ChartSeries.h"
+#include "app/ProfilePlot.h"
 #include <memory>
 
 // A main window in a temporary directory, its settings file beside a fake

@@ -81,7 +81,7 @@ void LegacyWindowTest::oldCastWorksLikeAProfile()
     QVERIFY(w.svTable->isReadOnly());
     QCOMPARE(w.DBGrid->model()->rowCount(), int(rows.size()));
     QCOMPARE(w.StatusPanel[2]->text(), QStringLiteral("深圳湾 S3"));
-    QCOMPARE(w.DBChart->chart()->title(), QStringLiteral("深圳湾 S3(09-3-7 14:05)"));
+    QCOMPARE(w.DBChart->title(), QStringLiteral("深圳湾 S3(09-3-7 14:05)"));
     QVERIFY(!w.document().parts().svDown->empty() && !w.document().parts().svUp->empty());
     w.PMSvClick();
     QVERIFY(w.document().hasMergedProfile());

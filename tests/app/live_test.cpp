@@ -1,15 +1,16 @@
 // A live cast through the window: power-on, recording in each mode, stop, the
 // table page; on the simulated probe and clock.
 #include "WindowFixture.h"
+#include "probe/FrameReceiver.h"
 #include "storage/ProfileTable.h"
+#include "text/Format.h"
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
 #include <QtTest>
 
 namespace {
@@ -44,6 +45,7 @@ private slots:
     void powerOnKeepsExistingFileUntilRecording();
     void newCastStartsWithTheWatersVelocity();
     void wholeModeKeepsUpWithTheLineRate();
+    void powerOnStartsANewLine();
 };
 
 void LiveTest::refusals()
@@ -85,7 +87,7 @@ void LiveTest::wholeCastEndToEnd()
     QVERIFY(!w.btnRec->isEnabled());
     QVERIFY(w.windowTitle().startsWith("Sondix2.1 "));
     run(f, 60);
-    QVERIFY(w.SerRealSv->count() > 0);
+    QVERIFY(w.SerRealSv->dataCount() > 0);
     w.BtnStopClick();
 
     // Idle again, the recording on the table page.
@@ -248,14 +250,54 @@ void LiveTest::wholeModeKeepsUpWithTheLineRate()
     w.BtnBeginClick();
     w.btnRecClick();
     run(f, 14);   // 4 s in air, 10 s in the water
-    w.BtnStopClick();
     ProfileTable& t = w.table();
+    // The read-outs and the status bar show the tick's last frame and row.
+    QCOMPARE(w.stDepth->text(), fmt::formatFloat(w.OutputFormat, w.Receiver->lastDepth()));
+    QCOMPARE(w.StatusPanel[1]->text(), QString::number(t.recordCount()));
+    w.BtnStopClick();
+    // The grid, held while recording, shows every row after the stop.
+    QCOMPARE(w.DBGrid->verticalHeader()->count(), t.recordCount());
     // 10 s at 96 frames/s, less the frames with a wrong checksum (1 in 251,
     // each costing the receiver its lock for one frame more) and the first
     // 0.1 m of water.
     QVERIFY2(t.recordCount() >= 930 && t.recordCount() <= 960, qPrintable(QString::number(t.recordCount())));
     for (int i = 1; i < t.recordCount(); ++i)
         QVERIFY(*t.visibleRow(i).depth >= *t.visibleRow(i - 1).depth);
+    // The live chart holds the two minutes at most four points a pixel column.
+    QVERIFY(w.SerRealSv->dataCount() > 0);
+    QVERIFY2(w.SerRealSv->dataCount() <= 4 * std::max(w.Chart1->width(), 100),
+             qPrintable(QString::number(w.SerRealSv->dataCount())));
+}
+
+void LiveTest::powerOnStartsANewLine()
+{
+    // Two casts a few seconds apart: the second is a line of its own, the
+    // first one's points stay to its left within the two minutes.
+    WindowFixture f;
+    TSvMain& w = f.start();
+    w.EdFileName->setText(f.dir.file("a.db"));
+    w.BtnBeginClick();
+    run(f, 30);
+    w.BtnStopClick();
+    f.clock.advance(5000);
+    w.BtnBeginClick();
+    run(f, 30);
+    QCPGraphDataContainer& data = *w.SerRealTemp->data();
+    int breaks = 0;
+    double before = 0, after = 0;
+    for (int i = 1; i < data.size(); ++i) {
+        QVERIFY(data.at(i)->key >= data.at(i - 1)->key);
+        if (std::isnan(data.at(i)->value)) {
+            ++breaks;
+            before = data.at(i - 1)->key;
+            after = data.at(i + 1)->key;
+        }
+    }
+    QCOMPARE(breaks, 1);
+    // 5 s of pause between the last frame of one and the first of the next.
+    QVERIFY2(after - before >= 5.0 && after - before < 6.0, qPrintable(QString::number(after - before)));
+    QVERIFY(data.at(data.size() - 1)->key - data.at(0)->key > 60.0);
+    w.BtnStopClick();
 }
 
 QTEST_MAIN(LiveTest)
