@@ -169,7 +169,7 @@ EN = {
     '工作参数': 'Parameters',
     '数据表格': 'Data Table',
     '声速曲线': 'SV Curve',
-    '海洋声速测量 · VX4400 客户软件': 'Ocean sound velocity · VX4400 client',
+    '海洋声速测量 · VX4400 客户软件': 'Sound velocity · VX4400',
     '编号': 'No.',
     '时钟': 'Clock',
     '计算机时间：': 'Computer time:',

@@ -746,7 +746,7 @@ Settings file: %2</translation>
     </message>
     <message>
         <source>海洋声速测量 · VX4400 客户软件</source>
-        <translation>Ocean sound velocity · VX4400 client</translation>
+        <translation>Sound velocity · VX4400</translation>
     </message>
     <message>
         <source>编号</source>
