@@ -67,7 +67,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # platform plugins they load at run time (xcb, offscreen), which it cannot see.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# Chinese captions need a CJK font; the MIME types and the icon caches are
-# brought up to date by these packages' triggers when they are there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, shared-mime-info, desktop-file-utils, hicolor-icon-theme")
+# Chinese captions need a CJK font, and Qt's own buttons and dialogs speak
+# Chinese through Qt's translations; the MIME types and the icon caches are
+# brought up to date by these packages' triggers when they are there. The
+# English texts are inside the program.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk, qt6-translations-l10n, shared-mime-info, desktop-file-utils, hicolor-icon-theme")
 include(CPack)

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <QCoreApplication>
 
 QPixmap splashPicture(const QSize& size)
 {
@@ -46,12 +47,12 @@ QPixmap splashPicture(const QSize& size)
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::white);
-    p.drawText(QRect(0, int(h * 0.80), w, int(h * 0.16)), Qt::AlignCenter, "VX4400 声速剖面仪");
+    p.drawText(QRect(0, int(h * 0.80), w, int(h * 0.16)), Qt::AlignCenter, QCoreApplication::translate("Tlogo", "VX4400 声速剖面仪"));
     f.setPixelSize(h / 18);
     f.setBold(false);
     p.setFont(f);
     p.setPen(QColor(30, 60, 90));
-    p.drawText(QRect(0, int(h * 0.04), w, int(h * 0.14)), Qt::AlignCenter, "客户软件 · 正在启动……");
+    p.drawText(QRect(0, int(h * 0.04), w, int(h * 0.14)), Qt::AlignCenter, QCoreApplication::translate("Tlogo", "客户软件 · 正在启动……"));
     return pm;
 }
 

@@ -3,11 +3,12 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QCoreApplication>
 
 Tlogo::Tlogo() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName("logo");
-    setWindowTitle("标志");
+    setWindowTitle(QCoreApplication::translate("Tlogo", "标志"));
     setFixedSize(502, 344);
     // The picture is drawn at 403 x 299 and stretched to the window, as the bitmap was.
     m_picture = splashPicture(QSize(403, 299));

@@ -2,6 +2,7 @@
 #include "app/SvMain.h"
 #include "app/ChartSeries.h"
 #include "app/ProfilePlot.h"
+#include <QCoreApplication>
 #include "app/ProfileGrid.h"
 #include "app/WidgetPrompts.h"
 #include "app/UpDown.h"
@@ -42,7 +43,7 @@
 #endif
 
 namespace {
-const char* const kTitle = "VX4400声速仪客户软件";
+QString titleText() { return QCoreApplication::translate("TSvMain", "VX4400声速仪客户软件"); }
 
 // The compiler's date form, "Jun  6 2016": a day below 10 with a space for its tens.
 QString buildDateText(const char* stamp)
@@ -114,7 +115,7 @@ TSvMain::TSvMain(const SvMainOptions& options, QWidget* parent)
 
 QString TSvMain::firstCaption()
 {
-    return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kTitle), buildDateText(SV_BUILD_DATE));
+    return QStringLiteral("%1 (%2)").arg(titleText(), buildDateText(SV_BUILD_DATE));
 }
 
 TSvMain::~TSvMain()

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QCoreApplication>
 
 void TSvMain::connectDocument()
 {
@@ -59,7 +60,7 @@ void TSvMain::applyRightAxisGridRule()
 void TSvMain::DrawProfile()
 {
     setBusy(true);
-    showStatus(0, "正在绘制声速曲线......");
+    showStatus(0, QCoreApplication::translate("TSvMain", "正在绘制声速曲线......"));
     // The curves take the document's values as it makes them.
     m_doc->draw();
     DBChart->setTitle(FileDescription() + "(" + fmt::formatDateTime("yy-m-d hh:mm", FileDate()) + ")");
@@ -90,7 +91,7 @@ void TSvMain::DrawProfile()
     DBChart->zoomReset();
     applyRightAxisGridRule();
     DBChart->replot();
-    showStatus(0, "完成");
+    showStatus(0, QCoreApplication::translate("TSvMain", "完成"));
     setBusy(false);
 }
 
@@ -101,11 +102,11 @@ bool TSvMain::BuildMergedProfile()
         return false;
     }
     setBusy(true);
-    showStatus(0, "正在绘制声速曲线......");
+    showStatus(0, QCoreApplication::translate("TSvMain", "正在绘制声速曲线......"));
     const Status built = m_doc->buildMergedProfile();
     DBChart->replot();
     PMSave->setEnabled(built.ok());
-    showStatus(0, "完成");
+    showStatus(0, QCoreApplication::translate("TSvMain", "完成"));
     setBusy(false);
     return built.ok();
 }
@@ -176,10 +177,10 @@ void TSvMain::PMAvClick()
     m_doc->dropAverage();
     if (!m_doc->hasMergedProfile() && !BuildMergedProfile())
         return;
-    if (!m_prompts->oneValue("计算平均声速", "请输入起算深度 (米)", fmt::formatFloat("0.00", Draught), &Draught))
+    if (!m_prompts->oneValue(QCoreApplication::translate("TSvMain", "计算平均声速"), QCoreApplication::translate("TSvMain", "请输入起算深度 (米)"), fmt::formatFloat("0.00", Draught), &Draught))
         return;
     setBusy(true);
-    showStatus(0, "正在计算平均声速......");
+    showStatus(0, QCoreApplication::translate("TSvMain", "正在计算平均声速......"));
     const Result<SeriesPoint> last = m_doc->computeAverage(Draught);
     if (!last) {
         setBusy(false);
@@ -193,9 +194,9 @@ void TSvMain::PMAvClick()
     DBChartRight->grid()->setVisible(false);
     fitUnlessZoomed();
     DBChart->replot();
-    showStatus(0, "完成");
+    showStatus(0, QCoreApplication::translate("TSvMain", "完成"));
     setBusy(false);
-    m_prompts->message("最大深度：" + fmt::formatFloat(OutputFormat, last->x) + "m\n平均声速："
+    m_prompts->message(QCoreApplication::translate("TSvMain", "最大深度：") + fmt::formatFloat(OutputFormat, last->x) + QCoreApplication::translate("TSvMain", "m\n平均声速：")
                        + fmt::formatFloat(OutputFormat, last->y) + "m/s");
 }
 
@@ -220,7 +221,7 @@ void TSvMain::btnAnalyzeMouseMove()
 
 void TSvMain::SaveBMPClick()
 {
-    const QString name = askSaveName("保存曲线图", "WINDOWS位图文件(*.bmp)|*.BMP", "bmp");
+    const QString name = askSaveName(QCoreApplication::translate("TSvMain", "保存曲线图"), QCoreApplication::translate("TSvMain", "WINDOWS位图文件(*.bmp)|*.BMP"), "bmp");
     if (name.isEmpty())
         return;
     Path = QFileInfo(name).absolutePath() + "/";

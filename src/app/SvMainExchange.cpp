@@ -21,6 +21,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <QCoreApplication>
 
 namespace {
 
@@ -213,7 +214,7 @@ bool TSvMain::OpenSerialPort(int portNo, bool atStart)
         if (!m_dump) {
             m_dump = std::make_unique<ExchangeDumpFile>(m_options.dumpFile);
             if (!m_dump->isOpen())
-                m_prompts->message("不能建立通讯记录文件：" + QDir::toNativeSeparators(m_options.dumpFile));
+                m_prompts->message(QCoreApplication::translate("TSvMain", "不能建立通讯记录文件：") + QDir::toNativeSeparators(m_options.dumpFile));
         }
         if (m_dump->isOpen())
             dump = m_dump.get();

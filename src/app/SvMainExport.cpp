@@ -12,11 +12,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QCoreApplication>
 
 namespace {
 
-const QString kNoDate = QStringLiteral("数据文件的第一个记录没有时间，不能导出这种格式！");
-const QString kNeedsPosition = QStringLiteral("这种格式需要测点位置，请输入纬度和经度！");
+QString noDateText() { return QCoreApplication::translate("TSvMain", "数据文件的第一个记录没有时间，不能导出这种格式！"); }
+QString needsPositionText() { return QCoreApplication::translate("TSvMain", "这种格式需要测点位置，请输入纬度和经度！"); }
 
 // "CARIS格式" of "CARIS格式(*.svp)|*.SVP".
 QString formatTitle(SurveyFormat format)
@@ -53,15 +54,15 @@ std::optional<SurveyAnswer> askSurvey(Prompts& prompts, Settings& settings, Surv
     if (!r.latitude.isEmpty() || !r.longitude.isEmpty()) {
         a.position = parsePosition(r.latitude + ',' + r.longitude);
         if (!a.position) {
-            prompts.message("测点位置格式错误：" + r.latitude + ", " + r.longitude
-                            + "\n请输入十进制度（22.5431）或度:分:秒（22:32:35.2），南纬、西经为负。");
+            prompts.message(QCoreApplication::translate("TSvMain", "测点位置格式错误：") + r.latitude + ", " + r.longitude
+                            + QCoreApplication::translate("TSvMain", "\n请输入十进制度（22.5431）或度:分:秒（22:32:35.2），南纬、西经为负。"));
             return std::nullopt;
         }
     }
     const std::optional<int> offset = parseUtcOffset(r.utcOffset);
     if (!offset) {
-        prompts.message("探头时钟时区错误：" + r.utcOffset
-                        + "\n请输入 -12 到 +14 之间的UTC偏移小时数（如 8、-3.5、+05:45）。");
+        prompts.message(QCoreApplication::translate("TSvMain", "探头时钟时区错误：") + r.utcOffset
+                        + QCoreApplication::translate("TSvMain", "\n请输入 -12 到 +14 之间的UTC偏移小时数（如 8、-3.5、+05:45）。"));
         return std::nullopt;
     }
     settings.latitude = r.latitude;
@@ -72,7 +73,7 @@ std::optional<SurveyAnswer> askSurvey(Prompts& prompts, Settings& settings, Surv
         a.utcOffset = *offset;
     }
     if (!a.position && surveyFormatNeedsPosition(format)) {
-        prompts.message(kNeedsPosition);
+        prompts.message(needsPositionText());
         return std::nullopt;
     }
     return a;
@@ -89,7 +90,7 @@ bool sameFile(const QString& a, const QString& b)
 bool TSvMain::ExportSurveyFormat(SurveyFormat format, const QString& fileName)
 {
     if (!FileDate().isValid()) {
-        m_prompts->message(kNoDate);
+        m_prompts->message(noDateText());
         return false;
     }
     if (const Status opened = m_doc->ensureOpen(); !opened) {
@@ -119,7 +120,7 @@ bool TSvMain::ExportSurveyFormat(SurveyFormat format, const QString& fileName)
 
 void TSvMain::addBatchExport()
 {
-    BatchExport = new QAction("批量导出", this);
+    BatchExport = new QAction(QCoreApplication::translate("TSvMain", "批量导出"), this);
     QList<QAction*> actions = MenuChart->actions();
     const qsizetype at = actions.indexOf(Load);
     MenuChart->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, BatchExport);
@@ -129,8 +130,8 @@ void TSvMain::addBatchExport()
 void TSvMain::BatchExportClick()
 {
     FileDialogRequest open;
-    open.title = "批量导出：选择数据文件";
-    open.filter = "数据库文件(*.db)|*.DB";
+    open.title = QCoreApplication::translate("TSvMain", "批量导出：选择数据文件");
+    open.filter = QCoreApplication::translate("TSvMain", "数据库文件(*.db)|*.DB");
     open.initialDir = Path;
     open.mustExist = true;
     open.overwritePrompt = false;
@@ -138,11 +139,11 @@ void TSvMain::BatchExportClick()
     if (files.isEmpty())
         return;
     // The client's own layouts, then the survey formats.
-    QStringList labels = {"逗号分隔符文件(*.csv)", "HYPACK格式(*.vel)", "Vantrel软件格式(*.csv)"};
+    QStringList labels = {QCoreApplication::translate("TSvMain", "逗号分隔符文件(*.csv)"), QCoreApplication::translate("TSvMain", "HYPACK格式(*.vel)"), QCoreApplication::translate("TSvMain", "Vantrel软件格式(*.csv)")};
     for (SurveyFormat f : surveyFormats())
         labels << surveyFormatEntry(f).section('|', 0, 0);
     int choice = 0;
-    if (!m_prompts->choose("批量导出", "导出格式：", labels, &choice))
+    if (!m_prompts->choose(QCoreApplication::translate("TSvMain", "批量导出"), QCoreApplication::translate("TSvMain", "导出格式："), labels, &choice))
         return;
     QString dir;
     if (!m_prompts->directory(Path, &dir))
@@ -150,7 +151,7 @@ void TSvMain::BatchExportClick()
     const std::optional<SurveyFormat> survey =
         choice >= 3 ? std::optional(surveyFormats()[size_t(choice - 3)]) : std::nullopt;
     float interval = 0.0f;
-    if (choice == 2 && !m_prompts->oneValue("计算平均声速", "请输入声速间隔（米/秒）：", "0", &interval))
+    if (choice == 2 && !m_prompts->oneValue(QCoreApplication::translate("TSvMain", "计算平均声速"), QCoreApplication::translate("TSvMain", "请输入声速间隔（米/秒）："), "0", &interval))
         interval = 0.0f;
     const QString ext = survey ? surveyFormatExtension(*survey).toUpper() : choice == 1 ? ".VEL" : ".CSV";
     auto target = [&](const QString& file) { return QDir(dir).filePath(QFileInfo(file).completeBaseName() + ext); };
@@ -158,7 +159,7 @@ void TSvMain::BatchExportClick()
     for (const QString& f : files)
         existing += QFileInfo::exists(target(f)) ? 1 : 0;
     if (existing > 0
-        && !m_prompts->question(QStringLiteral("文件夹中已有 %1 个同名的导出文件，是否覆盖？").arg(existing), "批量导出"))
+        && !m_prompts->question(QCoreApplication::translate("TSvMain", "文件夹中已有 %1 个同名的导出文件，是否覆盖？").arg(existing), QCoreApplication::translate("TSvMain", "批量导出")))
         return;
 
     // One file: its bytes, or why not. An empty result without a reason: the user cancelled.
@@ -171,7 +172,7 @@ void TSvMain::BatchExportClick()
             Result<StoredProfile> read = readProfile(file);
             const Status held = read ? loaded.load(std::move(read.value())) : read.status();
             if (!held) {
-                *why = QStringLiteral("数据文件错误或空数据文件！");
+                *why = QCoreApplication::translate("TSvMain", "数据文件错误或空数据文件！");
                 return {};
             }
         }
@@ -180,14 +181,14 @@ void TSvMain::BatchExportClick()
         if (choice == 2 || average) {
             if (choice == 2 && average)
                 return exportAverageCsv(*rows, OutputFormat, interval);
-            *why = average ? QStringLiteral("平均声速剖面只能导出为Vantrel软件格式！")
-                           : QStringLiteral("Vantrel软件格式只用于平均声速剖面！");
+            *why = average ? QCoreApplication::translate("TSvMain", "平均声速剖面只能导出为Vantrel软件格式！")
+                           : QCoreApplication::translate("TSvMain", "Vantrel软件格式只用于平均声速剖面！");
             return {};
         }
         if (!survey)
             return choice == 0 ? exportCommaCsv(*rows, OutputFormat) : exportHypackVel(*rows);
         if (!doc->date().isValid()) {
-            *why = kNoDate;
+            *why = noDateText();
             return {};
         }
         const Result<SurveyExportPlan> plan = planSurveyExport(*doc, *survey);
@@ -211,27 +212,27 @@ void TSvMain::BatchExportClick()
     int written = 0;
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString name = QFileInfo(files[i]).fileName();
-        showStatus(0, QStringLiteral("正在导出 %1/%2：%3......").arg(i + 1).arg(files.size()).arg(name));
+        showStatus(0, QCoreApplication::translate("TSvMain", "正在导出 %1/%2：%3......").arg(i + 1).arg(files.size()).arg(name));
         QString why;
         const QByteArray bytes = build(files[i], &why);
         if (bytes.isEmpty() && why.isEmpty()) {
             // Cancelled: the files after it are not exported either.
             for (qsizetype j = i; j < files.size(); ++j)
-                failures << QFileInfo(files[j]).fileName() + QStringLiteral("：已取消");
+                failures << QFileInfo(files[j]).fileName() + QCoreApplication::translate("TSvMain", "：已取消");
             break;
         }
         if (why.isEmpty())
             writeFileAtomically(target(files[i]), bytes, &why);
         if (!why.isEmpty()) {
-            failures << name + QStringLiteral("：") + why;
+            failures << name + QCoreApplication::translate("TSvMain", "：") + why;
             continue;
         }
         ++written;
     }
     setBusy(false);
-    showStatus(0, failures.isEmpty() ? QStringLiteral("完成") : QString());
-    QString summary = QStringLiteral("已导出 %1 个文件到 %2").arg(written).arg(QDir::toNativeSeparators(dir));
+    showStatus(0, failures.isEmpty() ? QCoreApplication::translate("TSvMain", "完成") : QString());
+    QString summary = QCoreApplication::translate("TSvMain", "已导出 %1 个文件到 %2").arg(written).arg(QDir::toNativeSeparators(dir));
     if (!failures.isEmpty())
-        summary += QStringLiteral("，%1 个文件未导出：\n").arg(failures.size()) + failures.join('\n');
-    m_prompts->message(summary + (failures.isEmpty() ? QStringLiteral("。") : QString()));
+        summary += QCoreApplication::translate("TSvMain", "，%1 个文件未导出：\n").arg(failures.size()) + failures.join('\n');
+    m_prompts->message(summary + (failures.isEmpty() ? QCoreApplication::translate("TSvMain", "。") : QString()));
 }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QCoreApplication>
 
 #ifndef SV_VERSION
 #define SV_VERSION "0"
@@ -69,11 +70,11 @@ void TSvMain::buildShortcuts()
 
 void TSvMain::HelpKeyPress()
 {
-    QString text = firstCaption() + QStringLiteral("\n版本 %1\n\n").arg(QStringLiteral(SV_VERSION));
+    QString text = firstCaption() + QCoreApplication::translate("TSvMain", "\n版本 %1\n\n").arg(QStringLiteral(SV_VERSION));
     for (const CommandKey& k : kCommandKeys)
         text += QStringLiteral("%1\t%2\n").arg(keyText(k.keys), (this->*k.button)->text());
-    text += QStringLiteral("%1\t帮助\n\n设置文件：%2").arg(keyText(helpKey()), QDir::toNativeSeparators(m_settingsPath));
-    m_prompts->information(text, QStringLiteral("帮助"));
+    text += QCoreApplication::translate("TSvMain", "%1\t帮助\n\n设置文件：%2").arg(keyText(helpKey()), QDir::toNativeSeparators(m_settingsPath));
+    m_prompts->information(text, QCoreApplication::translate("TSvMain", "帮助"));
 }
 
 void TSvMain::OpenFileArgument(const QString& fileName)

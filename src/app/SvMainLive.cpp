@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <qcustomplot.h>
 #include <algorithm>
+#include <QCoreApplication>
 
 namespace {
 
@@ -100,10 +101,10 @@ void TSvMain::UpDownDistanceClick()
 void TSvMain::BtnFileNameClick()
 {
     FileDialogRequest r;
-    r.title = "指定存储文件";
+    r.title = QCoreApplication::translate("TSvMain", "指定存储文件");
     r.defaultExt = "db";
     r.initialDir = Path;
-    r.filter = "数据库文件(*.db)|*.DB";
+    r.filter = QCoreApplication::translate("TSvMain", "数据库文件(*.db)|*.DB");
     const FileDialogResult chosen = m_prompts->saveFile(r);
     if (!chosen.accepted)
         return;
@@ -121,11 +122,11 @@ void TSvMain::BtnBeginClick()
     if (BtnStop1->isEnabled())
         return;
     if (!PortOpened || !m_link->hasPort()) {
-        m_prompts->message("串行口工作不正常！");
+        m_prompts->message(QCoreApplication::translate("TSvMain", "串行口工作不正常！"));
         return;
     }
     if (EdFileName->text().isEmpty()) {
-        m_prompts->message("请先指定存储文件！");
+        m_prompts->message(QCoreApplication::translate("TSvMain", "请先指定存储文件！"));
         return;
     }
     EdFileName->setText(storageFileName(EdFileName->text()));
@@ -138,7 +139,7 @@ void TSvMain::BtnBeginClick()
     }
     double density = 0;
     if (!fmt::parseFloat(EdDensity->text(), &density) || density <= 0) {
-        m_prompts->message("密度值不正确!");
+        m_prompts->message(QCoreApplication::translate("TSvMain", "密度值不正确!"));
         return;
     }
     FirstRecordPending = true;
@@ -214,7 +215,7 @@ void TSvMain::btnRecClick()
         ChBoxFilter->setChecked(false);
     }
     if (const Status created = m_doc->create(EdFileName->text()); !created) {
-        m_prompts->message("建立数据文件时错误！\n" + created.message());
+        m_prompts->message(QCoreApplication::translate("TSvMain", "建立数据文件时错误！\n") + created.message());
         restoreProfile(previous, wasOpen, wasOpen);
         return;
     }
@@ -329,7 +330,7 @@ bool TSvMain::AppendSample(uint8_t status, float temp, float sv, float depth)
         if (svTable->state() != ProfileTable::State::Browse && svTable->isActive())
             svTable->cancel();
         BtnStopClick();
-        m_prompts->message("记录数据时错误！\n" + e.message());
+        m_prompts->message(QCoreApplication::translate("TSvMain", "记录数据时错误！\n") + e.message());
         return false;
     }
     FirstRecordPending = false;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QCoreApplication>
 
 RowsSnapshot TSvMain::shownRows() const
 {
@@ -25,7 +26,7 @@ void TSvMain::BtnExportClick()
     if (!CheckTableOpen())
         return;
     FileDialogRequest r;
-    r.title = "导出文件";
+    r.title = QCoreApplication::translate("TSvMain", "导出文件");
     r.filter = exportFilter(ProfileKind());
     // Average velocities are no sound-velocity profile for survey software:
     // its formats are offered for the other kinds only.
@@ -63,7 +64,7 @@ void TSvMain::BtnExportClick()
 
 bool TSvMain::writeExport(const QString& fileName, const ExportBuilder& build)
 {
-    showStatus(0, "正在导出......");
+    showStatus(0, QCoreApplication::translate("TSvMain", "正在导出......"));
     setBusy(true);
     if (const Status opened = m_doc->ensureOpen(); !opened) {
         setBusy(false);
@@ -84,7 +85,7 @@ bool TSvMain::writeExport(const QString& fileName, const ExportBuilder& build)
         m_prompts->error(error);
         return false;
     }
-    showStatus(0, "完成");
+    showStatus(0, QCoreApplication::translate("TSvMain", "完成"));
     return true;
 }
 
@@ -102,7 +103,7 @@ bool TSvMain::ExportAverageCsv(const QString& fileName)
 {
     float interval = 0.0f;
     // The export goes on without a confirmation: the interval then stays 0.
-    if (!m_prompts->oneValue("计算平均声速", "请输入声速间隔（米/秒）：", "0", &interval))
+    if (!m_prompts->oneValue(QCoreApplication::translate("TSvMain", "计算平均声速"), QCoreApplication::translate("TSvMain", "请输入声速间隔（米/秒）："), "0", &interval))
         interval = 0.0f;
     return writeExport(fileName, [this, interval](const std::vector<ProfileRow>& rows, QString*) {
         return exportAverageCsv(rows, OutputFormat, interval);
@@ -112,7 +113,7 @@ bool TSvMain::ExportAverageCsv(const QString& fileName)
 void TSvMain::PMSaveClick(QObject* sender)
 {
     const bool average = sender == PMSaveAv;
-    const QString name = askSaveName(average ? "保存平均声速" : "保存声速剖面", "数据库文件(*.db)|*.DB", "db");
+    const QString name = askSaveName(average ? QCoreApplication::translate("TSvMain", "保存平均声速") : QCoreApplication::translate("TSvMain", "保存声速剖面"), QCoreApplication::translate("TSvMain", "数据库文件(*.db)|*.DB"), "db");
     if (name.isEmpty())
         return;
     Path = QFileInfo(name).absolutePath() + "/";
@@ -134,7 +135,7 @@ void TSvMain::PMSaveClick(QObject* sender)
         m_prompts->error(saved.status.message());
         return;
     }
-    setVelocityColumnTitle(average ? "平均声速" : "声速");
+    setVelocityColumnTitle(average ? QCoreApplication::translate("TSvMain", "平均声速") : QCoreApplication::translate("TSvMain", "声速"));
     DrawProfile();
     setBusy(false);
     showStatus(2, QString());
@@ -169,7 +170,7 @@ void TSvMain::BtnPreviewClick()
 
 void TSvMain::SaveReportText()
 {
-    const QString name = askSaveName("保存为文本文件", "文本文件(*.txt)|*.TXT", "txt");
+    const QString name = askSaveName(QCoreApplication::translate("TSvMain", "保存为文本文件"), QCoreApplication::translate("TSvMain", "文本文件(*.txt)|*.TXT"), "txt");
     if (name.isEmpty())
         return;
     svTable->first();

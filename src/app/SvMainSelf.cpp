@@ -165,7 +165,7 @@ void TSvMain::btnUpLoadClick()
     if (!PortOpened || !m_link->hasPort())
         return;
     if (edPath->text().isEmpty()) {
-        m_prompts->message(probemem::kNoPath);
+        m_prompts->message(probemem::noPathText());
         return;
     }
     Path = probemem::withTrailingSeparator(edPath->text());

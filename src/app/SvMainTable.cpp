@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QCoreApplication>
 
 namespace {
 QString chartTitle(const QString& description, const QDateTime& date)
@@ -27,8 +28,8 @@ QString chartTitle(const QString& description, const QDateTime& date)
 void TSvMain::BtnOpenClick(QObject* sender)
 {
     FileDialogRequest r;
-    r.title = "选择要打开的文件";
-    r.filter = "数据库文件(*.db)|*.DB";
+    r.title = QCoreApplication::translate("TSvMain", "选择要打开的文件");
+    r.filter = QCoreApplication::translate("TSvMain", "数据库文件(*.db)|*.DB");
     r.defaultExt = "db";
     r.initialDir = Path;
     r.overwritePrompt = false;
@@ -51,7 +52,7 @@ bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
     if (OpenProfileFile(fileName) < 0) {
         idle.dismiss();
         setBusy(false);   // no hourglass over the message
-        m_prompts->message("数据文件错误或空数据文件！");
+        m_prompts->message(QCoreApplication::translate("TSvMain", "数据文件错误或空数据文件！"));
         restoreProfile(remembered, !remembered.isEmpty(), wasOpen);
         return false;
     }
@@ -62,7 +63,7 @@ bool TSvMain::OpenChosenProfile(const QString& fileName, QObject* sender)
     }
     setCaptionForFile(fileName);
     DBChart->setTitle(chartTitle(FileDescription(), FileDate()));
-    setVelocityColumnTitle(ProfileKind() == kKindAverage ? "平均声速" : "声速");
+    setVelocityColumnTitle(ProfileKind() == kKindAverage ? QCoreApplication::translate("TSvMain", "平均声速") : QCoreApplication::translate("TSvMain", "声速"));
     PgCtrl->setTabEnabled(PgCtrl->indexOf(ChartPg), true);
     BtnPreview->setEnabled(true);
     BtnPrintTable->setEnabled(true);
@@ -106,7 +107,7 @@ bool TSvMain::CheckTableOpen()
 {
     if (svTable->exists())
         return true;
-    m_prompts->information("无数据文件！", "提示信息");
+    m_prompts->information(QCoreApplication::translate("TSvMain", "无数据文件！"), QCoreApplication::translate("TSvMain", "提示信息"));
     return false;
 }
 
@@ -132,16 +133,16 @@ bool TSvMain::ensureWritableProfile()
     const QFileInfo old(svTable->tableName());
     // An old Paradox file, or a file the system will not let us write (another
     // user's, read-only media): the change goes into a copy under a new name.
-    const QString title = svTable->isLegacy() ? "旧格式数据文件只能查看，修改前请另存为新格式文件"
-                                              : "数据文件只读，修改前请另存为新文件";
-    const QString name = askSaveName(title, "数据库文件(*.db)|*.DB", "db",
+    const QString title = svTable->isLegacy() ? QCoreApplication::translate("TSvMain", "旧格式数据文件只能查看，修改前请另存为新格式文件")
+                                              : QCoreApplication::translate("TSvMain", "数据文件只读，修改前请另存为新文件");
+    const QString name = askSaveName(title, QCoreApplication::translate("TSvMain", "数据库文件(*.db)|*.DB"), "db",
                                      old.absolutePath() + "/" + old.completeBaseName() + "-new."
                                          + (old.suffix().isEmpty() ? QStringLiteral("db") : old.suffix()),
                                      old.absolutePath());
     if (name.isEmpty())
         return false;
     setBusy(true);
-    showStatus(0, "正在转换......");
+    showStatus(0, QCoreApplication::translate("TSvMain", "正在转换......"));
     const SaveOutcome converted = m_doc->convertTo(name);
     setBusy(false);
     if (!converted.ok()) {
@@ -154,7 +155,7 @@ bool TSvMain::ensureWritableProfile()
     }
     Path = QFileInfo(name).absolutePath() + "/";
     setCaptionForFile(name);
-    showStatus(0, "完成");
+    showStatus(0, QCoreApplication::translate("TSvMain", "完成"));
     return true;
 }
 
@@ -194,7 +195,7 @@ void TSvMain::ChBoxFilterClick()
         done = m_doc->markDepthLayers(static_cast<float>(z));
         svTable->enableControls();
         if (done) {
-            showStatus(0, "完成");
+            showStatus(0, QCoreApplication::translate("TSvMain", "完成"));
             DBGrid->setFocus();
         }
         setBusy(false);
@@ -217,7 +218,7 @@ bool TSvMain::changeCurrentRow(const QString& firstRowMessage, const std::functi
 {
     if (!svTable->isActive() || svTable->recordCount() == 0) {
         m_prompts->beep();
-        m_prompts->message("空数据文件不能进行这个操作！");
+        m_prompts->message(QCoreApplication::translate("TSvMain", "空数据文件不能进行这个操作！"));
         return false;
     }
     if (svTable->recNo() == 1) {
@@ -239,7 +240,7 @@ bool TSvMain::changeCurrentRow(const QString& firstRowMessage, const std::functi
 
 void TSvMain::DeletRecClick()
 {
-    if (changeCurrentRow("不能删除第一个记录！", [this] { return m_doc->deleteRow(); }))
+    if (changeCurrentRow(QCoreApplication::translate("TSvMain", "不能删除第一个记录！"), [this] { return m_doc->deleteRow(); }))
         reloadTableSeries();
 }
 
@@ -252,9 +253,9 @@ void TSvMain::GridDeleteKey()
         return;
     }
     const QString question = svTable->recNo() == 1
-                                 ? "删除第一个记录？它保存测点描述、时间和数据类型。"
-                                 : "删除当前记录？";
-    if (!m_prompts->question(question, "确认"))
+                                 ? QCoreApplication::translate("TSvMain", "删除第一个记录？它保存测点描述、时间和数据类型。")
+                                 : QCoreApplication::translate("TSvMain", "删除当前记录？");
+    if (!m_prompts->question(question, QCoreApplication::translate("TSvMain", "确认")))
         return;
     if (!ensureWritableProfile())
         return;
@@ -269,5 +270,5 @@ void TSvMain::GridDeleteKey()
 
 void TSvMain::InsertRecClick()
 {
-    changeCurrentRow("不能插入第一个记录！", [this] { return m_doc->insertRow(); });
+    changeCurrentRow(QCoreApplication::translate("TSvMain", "不能插入第一个记录！"), [this] { return m_doc->insertRow(); });
 }

@@ -18,6 +18,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QToolBar>
+#include <QCoreApplication>
 
 QStringList qtNameFilters(const QString& windowsFilter)
 {
@@ -37,7 +38,7 @@ QStringList qtNameFilters(const QString& windowsFilter)
 namespace {
 QString caption()
 {
-    return QApplication::applicationName().isEmpty() ? QStringLiteral("VX4400声速仪客户软件")
+    return QApplication::applicationName().isEmpty() ? QCoreApplication::translate("WidgetPrompts", "VX4400声速仪客户软件")
                                                      : QApplication::applicationName();
 }
 
@@ -158,24 +159,24 @@ bool WidgetPrompts::choose(const QString& title, const QString& prompt, const QS
 bool WidgetPrompts::surveyExport(SurveyExportRequest* r)
 {
     QDialog dlg(m_parent);
-    dlg.setWindowTitle("导出" + r->format);
+    dlg.setWindowTitle(QCoreApplication::translate("WidgetPrompts", "导出") + r->format);
     auto* form = new QFormLayout(&dlg);
     auto* what = new QLabel(QFileInfo(r->fileName).fileName() + "\n" + r->profileText, &dlg);
     what->setWordWrap(true);
     form->addRow(what);
     auto* lat = new QLineEdit(r->latitude, &dlg);
     auto* lon = new QLineEdit(r->longitude, &dlg);
-    lat->setPlaceholderText("22.5431 或 22:32:35.2");
-    lon->setPlaceholderText("114.0579 或 114:03:28.4");
-    form->addRow(r->positionRequired ? "纬度：" : "纬度（可不填）：", lat);
-    form->addRow(r->positionRequired ? "经度：" : "经度（可不填）：", lon);
+    lat->setPlaceholderText(QCoreApplication::translate("WidgetPrompts", "22.5431 或 22:32:35.2"));
+    lon->setPlaceholderText(QCoreApplication::translate("WidgetPrompts", "114.0579 或 114:03:28.4"));
+    form->addRow(r->positionRequired ? QCoreApplication::translate("WidgetPrompts", "纬度：") : QCoreApplication::translate("WidgetPrompts", "纬度（可不填）："), lat);
+    form->addRow(r->positionRequired ? QCoreApplication::translate("WidgetPrompts", "经度：") : QCoreApplication::translate("WidgetPrompts", "经度（可不填）："), lon);
     auto* offset = new QLineEdit(r->utcOffset, &dlg);
     offset->setPlaceholderText("+08:00");
-    form->addRow("探头时钟时区（UTC偏移，小时）：", offset);
-    form->addRow(new QLabel("文件中的时间按此时区换算为UTC。", &dlg));
+    form->addRow(QCoreApplication::translate("WidgetPrompts", "探头时钟时区（UTC偏移，小时）："), offset);
+    form->addRow(new QLabel(QCoreApplication::translate("WidgetPrompts", "文件中的时间按此时区换算为UTC。"), &dlg));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
-    buttons->button(QDialogButtonBox::Ok)->setText("确定");
-    buttons->button(QDialogButtonBox::Cancel)->setText("取消");
+    buttons->button(QDialogButtonBox::Ok)->setText(QCoreApplication::translate("WidgetPrompts", "确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QCoreApplication::translate("WidgetPrompts", "取消"));
     form->addRow(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
@@ -192,11 +193,11 @@ void WidgetPrompts::preview(const PagePainter& paint, const std::function<void()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     QPrintPreviewDialog dlg(&printer, m_parent);
-    dlg.setWindowTitle("数据报告");
+    dlg.setWindowTitle(QCoreApplication::translate("WidgetPrompts", "数据报告"));
     if (saveText) {
         if (QToolBar* bar = dlg.findChild<QToolBar*>()) {
             bar->addSeparator();
-            QAction* save = bar->addAction("保存为文本文件");
+            QAction* save = bar->addAction(QCoreApplication::translate("WidgetPrompts", "保存为文本文件"));
             QObject::connect(save, &QAction::triggered, &dlg, [&saveText] { saveText(); });
         }
     }

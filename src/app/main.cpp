@@ -3,10 +3,12 @@
 #include "dialogs/Prompts.h"
 #include "app/Splash.h"
 #include "app/SvMain.h"
+#include "app/Translations.h"
 #include "settings/SimulatorFrameRate.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
+#include "settings/UiLanguage.h"
 #include "text/LocalTime.h"
 #include <QApplication>
 #include <QCommandLineParser>
@@ -54,7 +56,11 @@ int main(int argc, char** argv)
                                  "N");
     parser.addOption(simulate);
     parser.addOption(dump);
+    QCommandLineOption lang("lang", "The window's language: zh (Chinese) or en (English); else [Display] Language "
+                                    "in the settings file, else the system's locale.",
+                            "zh|en");
     parser.addOption(frameRate);
+    parser.addOption(lang);
     parser.addPositionalArgument("FILE", "A profile file (*.db) to open on the table page.", "[FILE]");
     parser.process(app);
     const QStringList files = parser.positionalArguments();
@@ -74,13 +80,24 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    QString langError;
+    const std::optional<uilang::Language> language = uilang::choose(
+        parser.isSet(lang) ? std::optional<QString>(parser.value(lang)) : std::nullopt, ini,
+        QLocale::system().name(), &langError);
+    if (!language) {
+        std::fprintf(stderr, "svclient: %s\n", langError.toLocal8Bit().constData());
+        return 2;
+    }
+    installTranslations(app, *language);
+    const QString appName = QCoreApplication::translate("TSvMain", "VX4400声速仪客户软件");
+
     try {
         Tlogo logo;
         logo.show();
         logo.repaint();
         QApplication::processEvents();
-        QApplication::setApplicationName("VX4400声速仪客户软件");
-        QApplication::setApplicationDisplayName("VX4400声速仪客户软件");
+        QApplication::setApplicationName(appName);
+        QApplication::setApplicationDisplayName(appName);
 
         SvMainOptions options;
         options.executablePath = QCoreApplication::applicationFilePath();
@@ -95,7 +112,7 @@ int main(int argc, char** argv)
             SvMain.OpenFileArgument(files.front());
         app.exec();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, "VX4400声速仪客户软件", QString::fromUtf8(e.what()));
+        QMessageBox::critical(nullptr, appName, QString::fromUtf8(e.what()));
     }
     return 0;
 }

@@ -6,16 +6,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QCoreApplication>
 
 TDeviceDlg::TDeviceDlg(const std::vector<SerialDeviceInfo>& present, int portNo, QWidget* owner)
     : QDialog(owner), m_present(present)
 {
-    setWindowTitle(QStringLiteral("串行口设备"));
+    setWindowTitle(QCoreApplication::translate("DeviceDialog", "串行口设备"));
     auto* grid = new QGridLayout(this);
 
     DeviceList = new QTableWidget(int(present.size()), 4, this);
     DeviceList->setHorizontalHeaderLabels(
-        {QStringLiteral("名称"), QStringLiteral("描述"), QStringLiteral("制造商"), QStringLiteral("序列号")});
+        {QCoreApplication::translate("DeviceDialog", "名称"), QCoreApplication::translate("DeviceDialog", "描述"), QCoreApplication::translate("DeviceDialog", "制造商"), QCoreApplication::translate("DeviceDialog", "序列号")});
     DeviceList->verticalHeader()->hide();
     DeviceList->setSelectionBehavior(QAbstractItemView::SelectRows);
     DeviceList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -35,19 +36,19 @@ TDeviceDlg::TDeviceDlg(const std::vector<SerialDeviceInfo>& present, int portNo,
     grid->addWidget(DeviceList, 0, 0, 1, 4);
 
     if (present.empty())
-        grid->addWidget(new QLabel(QStringLiteral("未找到串行口设备。"), this), 1, 0, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("设备："), this), 2, 0);
+        grid->addWidget(new QLabel(QCoreApplication::translate("DeviceDialog", "未找到串行口设备。"), this), 1, 0, 1, 4);
+    grid->addWidget(new QLabel(QCoreApplication::translate("DeviceDialog", "设备："), this), 2, 0);
     EdDevice = new QLineEdit(this);
     grid->addWidget(EdDevice, 2, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("端口号："), this), 3, 0);
+    grid->addWidget(new QLabel(QCoreApplication::translate("DeviceDialog", "端口号："), this), 3, 0);
     PortNumber = new QComboBox(this);
     for (int i = 1; i <= 16; ++i)
         PortNumber->addItem(QStringLiteral("COM%1").arg(i));
     PortNumber->setCurrentIndex(portNo >= 1 && portNo <= 16 ? portNo - 1 : 0);
     grid->addWidget(PortNumber, 3, 1);
 
-    OKBtn = new QPushButton(QStringLiteral("确定"), this);
-    CancelBtn = new QPushButton(QStringLiteral("取消"), this);
+    OKBtn = new QPushButton(QCoreApplication::translate("DeviceDialog", "确定"), this);
+    CancelBtn = new QPushButton(QCoreApplication::translate("DeviceDialog", "取消"), this);
     OKBtn->setDefault(true);
     grid->addWidget(OKBtn, 4, 2);
     grid->addWidget(CancelBtn, 4, 3);

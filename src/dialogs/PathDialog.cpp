@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTreeView>
+#include <QCoreApplication>
 
 TPathDlg::TPathDlg(QWidget* owner, const QString& initialPath) : QDialog(owner)
 {
@@ -32,10 +33,10 @@ TPathDlg::TPathDlg(QWidget* owner, const QString& initialPath) : QDialog(owner)
             DriveComboBox->addItem(v.rootPath());
     if (DriveComboBox->findText(QDir::rootPath()) < 0)
         DriveComboBox->insertItem(0, QDir::rootPath());
-    OKBtn = new QPushButton("确定", this);
+    OKBtn = new QPushButton(QCoreApplication::translate("TPathDlg", "确定"), this);
     OKBtn->setGeometry(160, 176, 67, 27);
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("取消", this);
+    CancelBtn = new QPushButton(QCoreApplication::translate("TPathDlg", "取消"), this);
     CancelBtn->setGeometry(238, 176, 67, 27);
 
     connect(OKBtn, &QPushButton::clicked, this, &TPathDlg::OKBtnClick);

@@ -1,5 +1,6 @@
 #include "document/ProbeMessages.h"
 #include "text/Format.h"
+#include <QCoreApplication>
 
 namespace probemsg {
 
@@ -19,32 +20,32 @@ struct Row
 
 // The first row that names the command wins over a kAny row.
 const Row kTable[] = {
-    {kAny, ProbeStatus::NoAnswer, "声速仪无应答，请检查电缆连接和电池电量！"},
-    {kAny, ProbeStatus::NotSupported, "该设备不支持此命令！"},
-    {kAny, ProbeStatus::BadCalibration, "标定参数读出错误，需要厂家维修！"},
+    {kAny, ProbeStatus::NoAnswer, QT_TRANSLATE_NOOP("ProbeMessages", "声速仪无应答，请检查电缆连接和电池电量！")},
+    {kAny, ProbeStatus::NotSupported, QT_TRANSLATE_NOOP("ProbeMessages", "该设备不支持此命令！")},
+    {kAny, ProbeStatus::BadCalibration, QT_TRANSLATE_NOOP("ProbeMessages", "标定参数读出错误，需要厂家维修！")},
     // Only the upload has a cancel of the user's; other exchanges are
     // cancelled by the window closing, which shows nothing more.
     {kAny, ProbeStatus::Cancelled, ""},
     {Command::PowerOn, ProbeStatus::Complete, ""},
-    {Command::ReadClock, ProbeStatus::ChecksumError, "接收数据校验和错误！"},
-    {Command::ReadClock, ProbeStatus::Complete, "计算机时间为：%1\n声速仪时间为：%2"},
-    {Command::SetClock, ProbeStatus::Complete, "写入正确！"},
-    {Command::SetClock, ProbeStatus::WriteError, "写入错误或该设备不支持此命令！"},
+    {Command::ReadClock, ProbeStatus::ChecksumError, QT_TRANSLATE_NOOP("ProbeMessages", "接收数据校验和错误！")},
+    {Command::ReadClock, ProbeStatus::Complete, QT_TRANSLATE_NOOP("ProbeMessages", "计算机时间为：%1\n声速仪时间为：%2")},
+    {Command::SetClock, ProbeStatus::Complete, QT_TRANSLATE_NOOP("ProbeMessages", "写入正确！")},
+    {Command::SetClock, ProbeStatus::WriteError, QT_TRANSLATE_NOOP("ProbeMessages", "写入错误或该设备不支持此命令！")},
     {Command::ReadInterval, ProbeStatus::Complete, ""},
-    {Command::SetInterval, ProbeStatus::Complete, "写入正确！"},
-    {Command::SetInterval, ProbeStatus::SameInterval, "当前参数与要设置参数相同，不必重置！"},
-    {Command::SetInterval, ProbeStatus::NoInterval, "请先选择要设置的记录间距！"},
-    {Command::SetInterval, ProbeStatus::InvalidInterval, "记录间距数值错误！"},
-    {Command::Clear, ProbeStatus::Complete, "文件已经删除！"},
-    {Command::Clear, ProbeStatus::AbnormalEnd, "文件删除时出错！"},
-    {Command::List, ProbeStatus::Complete, "共有 %1 个文件"},
-    {Command::List, ProbeStatus::AbnormalEnd, "共有 %1 个文件（非正常结束）"},
-    {Command::List, ProbeStatus::ChecksumError, "共有 %1 个文件（校验和错误）;"},
-    {Command::Upload, ProbeStatus::Complete, "传输%1个文件（传输完成）"},
-    {Command::Upload, ProbeStatus::AbnormalEnd, "传输%1个文件（非正常结束）"},
-    {Command::Upload, ProbeStatus::ChecksumError, "传输%1个文件（因校验和错误中断了传输）"},
-    {Command::Upload, ProbeStatus::DatabaseError, "传输%1个文件（因建立数据库文件错误中断了传输）"},
-    {Command::Upload, ProbeStatus::Cancelled, "传输%1个文件（传输已取消）"},
+    {Command::SetInterval, ProbeStatus::Complete, QT_TRANSLATE_NOOP("ProbeMessages", "写入正确！")},
+    {Command::SetInterval, ProbeStatus::SameInterval, QT_TRANSLATE_NOOP("ProbeMessages", "当前参数与要设置参数相同，不必重置！")},
+    {Command::SetInterval, ProbeStatus::NoInterval, QT_TRANSLATE_NOOP("ProbeMessages", "请先选择要设置的记录间距！")},
+    {Command::SetInterval, ProbeStatus::InvalidInterval, QT_TRANSLATE_NOOP("ProbeMessages", "记录间距数值错误！")},
+    {Command::Clear, ProbeStatus::Complete, QT_TRANSLATE_NOOP("ProbeMessages", "文件已经删除！")},
+    {Command::Clear, ProbeStatus::AbnormalEnd, QT_TRANSLATE_NOOP("ProbeMessages", "文件删除时出错！")},
+    {Command::List, ProbeStatus::Complete, QT_TRANSLATE_NOOP("ProbeMessages", "共有 %1 个文件")},
+    {Command::List, ProbeStatus::AbnormalEnd, QT_TRANSLATE_NOOP("ProbeMessages", "共有 %1 个文件（非正常结束）")},
+    {Command::List, ProbeStatus::ChecksumError, QT_TRANSLATE_NOOP("ProbeMessages", "共有 %1 个文件（校验和错误）;")},
+    {Command::Upload, ProbeStatus::Complete, QT_TRANSLATE_NOOP("ProbeMessages", "传输%1个文件（传输完成）")},
+    {Command::Upload, ProbeStatus::AbnormalEnd, QT_TRANSLATE_NOOP("ProbeMessages", "传输%1个文件（非正常结束）")},
+    {Command::Upload, ProbeStatus::ChecksumError, QT_TRANSLATE_NOOP("ProbeMessages", "传输%1个文件（因校验和错误中断了传输）")},
+    {Command::Upload, ProbeStatus::DatabaseError, QT_TRANSLATE_NOOP("ProbeMessages", "传输%1个文件（因建立数据库文件错误中断了传输）")},
+    {Command::Upload, ProbeStatus::Cancelled, QT_TRANSLATE_NOOP("ProbeMessages", "传输%1个文件（传输已取消）")},
 };
 
 QString pattern(Command command, ProbeStatus status)
@@ -54,11 +55,11 @@ QString pattern(Command command, ProbeStatus status)
         if (row.status != status)
             continue;
         if (row.command == command)
-            return QString::fromUtf8(row.text);
+            return QCoreApplication::translate("ProbeMessages", row.text);
         if (row.command == kAny)
             any = &row;
     }
-    return any ? QString::fromUtf8(any->text) : QString();
+    return any ? QCoreApplication::translate("ProbeMessages", any->text) : QString();
 }
 
 // The count goes in as text: QString::arg(int) would read a "%" in the pattern.
@@ -87,7 +88,7 @@ QString message(const probemem::ListingResult& r)
 {
     QString text = withCount(Command::List, r.status, r.entries.size());
     if (r.status == ProbeStatus::Complete && r.memory)
-        text += QStringLiteral("剩余内存：") + fmt::formatFloat(QStringLiteral("0.0"), r.memory->freePercent) + '%';
+        text += QCoreApplication::translate("ProbeMessages", "剩余内存：") + fmt::formatFloat(QStringLiteral("0.0"), r.memory->freePercent) + '%';
     return text;
 }
 
@@ -101,8 +102,8 @@ QString portOpenMessage(PortOpenResult r, const QString& device, const QString& 
     QString text;
     switch (r) {
     case PortOpenResult::Ok: return {};
-    case PortOpenResult::OpenFailed: text = QStringLiteral("打开串行口时出错！"); break;
-    case PortOpenResult::BaudFailed: text = QStringLiteral("波特率设置错误！"); break;
+    case PortOpenResult::OpenFailed: text = QCoreApplication::translate("ProbeMessages", "打开串行口时出错！"); break;
+    case PortOpenResult::BaudFailed: text = QCoreApplication::translate("ProbeMessages", "波特率设置错误！"); break;
     }
     // The device and the system's reason: a port number alone does not say
     // which adapter is meant, nor whether it is missing, busy or forbidden.
@@ -111,17 +112,17 @@ QString portOpenMessage(PortOpenResult r, const QString& device, const QString& 
     return text;
 }
 
-QString deviceNumberText(const QString& sn) { return QStringLiteral("设备号：") + sn; }
+QString deviceNumberText(const QString& sn) { return QCoreApplication::translate("ProbeMessages", "设备号：") + sn; }
 
-QString recordingText(int number) { return QStringLiteral("文件号：") + QString::number(number); }
+QString recordingText(int number) { return QCoreApplication::translate("ProbeMessages", "文件号：") + QString::number(number); }
 
 QString clearQuestion(int fileCount)
 {
     if (fileCount > 0)
-        return QStringLiteral("删除声速仪中的全部 %1 个文件？删除后无法恢复。").arg(fileCount);
-    return QStringLiteral("删除声速仪中的全部文件？删除后无法恢复。");
+        return QCoreApplication::translate("ProbeMessages", "删除声速仪中的全部 %1 个文件？删除后无法恢复。").arg(fileCount);
+    return QCoreApplication::translate("ProbeMessages", "删除声速仪中的全部文件？删除后无法恢复。");
 }
 
-QString clearCaption() { return QStringLiteral("删除文件"); }
+QString clearCaption() { return QCoreApplication::translate("ProbeMessages", "删除文件"); }
 
 }  // namespace probemsg

@@ -8,10 +8,11 @@
 #include "storage/ProfileStore.h"
 #include "storage/ProfileTable.h"
 #include <cmath>
+#include <QCoreApplication>
 
 namespace {
 
-const QString kDataFileError = QStringLiteral("数据文件错误或空数据文件！");
+QString dataFileError() { return QCoreApplication::translate("ProfileDocument", "数据文件错误或空数据文件！"); }
 
 bool finite(const std::optional<double>& v)
 {
@@ -54,7 +55,7 @@ Status ProfileDocument::reopen(const QString& path)
 Status ProfileDocument::load(StoredProfile stored)
 {
     if (stored.rows.empty())
-        return Status::failure(kDataFileError);
+        return Status::failure(dataFileError());
     m_table->close();
     m_loadedLegacy = stored.legacy;
     m_loaded = std::make_shared<const std::vector<ProfileRow>>(std::move(stored.rows));
@@ -219,7 +220,7 @@ void ProfileDocument::setAverage(SeriesSnapshot sv, float startDepth)
 Status ProfileDocument::mergeReady(std::size_t tablePoints, std::size_t downPoints, std::size_t upPoints)
 {
     if (tablePoints < kMinMergePoints || downPoints < kMinMergePoints || upPoints < kMinMergePoints)
-        return Status::failure(QStringLiteral("数据量不够，不能绘制声速曲线！"));
+        return Status::failure(QCoreApplication::translate("ProfileDocument", "数据量不够，不能绘制声速曲线！"));
     return {};
 }
 
@@ -257,7 +258,7 @@ Result<SeriesPoint> ProfileDocument::computeAverage(float startDepth)
     AverageResult av = averageSoundVelocity(m_mergedSv ? *m_mergedSv : Series{}, startDepth);
     // One merged point below the start depth gives no average point: as little data as none.
     if (!av.enoughData())
-        return Status::failure(QStringLiteral("声速剖面数据不足！"));
+        return Status::failure(QCoreApplication::translate("ProfileDocument", "声速剖面数据不足！"));
     if (av.stoppedAt != AverageResult::npos)
         qCInfo(lcDocument) << "average stopped at merged point" << av.stoppedAt;
     const SeriesPoint last = av.points.back();

@@ -8,12 +8,13 @@
 #include "storage/ProfileTable.h"
 #include <QFileInfo>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace {
 
 Status writeFailure(const Status& written)
 {
-    return Status::failure(QStringLiteral("建立数据文件时错误！\n") + written.message());
+    return Status::failure(QCoreApplication::translate("ProfileDocument", "建立数据文件时错误！\n") + written.message());
 }
 
 bool samePath(const QString& a, const QString& b)

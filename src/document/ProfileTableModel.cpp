@@ -2,6 +2,7 @@
 #include "storage/ProfileTable.h"
 #include "text/Format.h"
 #include <QRegularExpression>
+#include <QCoreApplication>
 
 ProfileTableModel::ProfileTableModel(ProfileTable* table, QObject* parent)
     : QAbstractTableModel(parent), m_table(table)
@@ -106,10 +107,10 @@ QVariant ProfileTableModel::headerData(int section, Qt::Orientation o, int role)
     if (role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case ColDT: return QStringLiteral("时间");
-    case ColDepth: return QStringLiteral("深度");
+    case ColDT: return QCoreApplication::translate("ProfileTableModel", "时间");
+    case ColDepth: return QCoreApplication::translate("ProfileTableModel", "深度");
     case ColVelocity: return m_velocityTitle;
-    default: return QStringLiteral("温度");
+    default: return QCoreApplication::translate("ProfileTableModel", "温度");
     }
 }
 

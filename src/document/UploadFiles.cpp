@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <utility>
+#include <QCoreApplication>
 
 namespace probemem {
 
@@ -15,6 +16,8 @@ constexpr int kMaxSuffix = 999;
 const QString kStartFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 }  // namespace
+
+QString noPathText() { return QCoreApplication::translate("UploadFiles", "清先指定存储路径！"); }
 
 QString withTrailingSeparator(const QString& path)
 {
@@ -27,7 +30,7 @@ QString ensureUploadDirectory(const QString& path)
 {
     if (QFileInfo(path).isDir() || QDir().mkdir(path))
         return {};
-    return QStringLiteral("建立子目录出错:\n") + path;
+    return QCoreApplication::translate("UploadFiles", "建立子目录出错:\n") + path;
 }
 
 bool isEarlierUpload(const QString& file, const QDateTime& start)

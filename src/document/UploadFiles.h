@@ -21,7 +21,7 @@ QString withTrailingSeparator(const QString& path);
 // success, else the text the window reports.
 QString ensureUploadDirectory(const QString& pathWithSeparator);
 
-inline const QString kNoPath = QStringLiteral("清先指定存储路径！");
+QString noPathText();   // "清先指定存储路径！"
 
 // Whether `file` holds an earlier upload of the recording started at `start`:
 // a profile file with no rows, or whose first row is a raw cast (status below

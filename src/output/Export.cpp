@@ -2,6 +2,7 @@
 #include "text/Format.h"
 #include "text/Gbk.h"
 #include <cmath>
+#include <QCoreApplication>
 
 namespace {
 
@@ -103,6 +104,6 @@ QString exportFileName(const QString& chosen, const QString& ext)
 QString exportFilter(int profileKind)
 {
     if (profileKind == kKindAverage)
-        return QStringLiteral("Vantrel软件格式(*.csv)|*.CSV");
-    return QStringLiteral("逗号分隔符文件(*.csv)|*.CSV|HYPACK格式(*.vel)|*.VEL");
+        return QCoreApplication::translate("Export", "Vantrel软件格式(*.csv)|*.CSV");
+    return QCoreApplication::translate("Export", "逗号分隔符文件(*.csv)|*.CSV|HYPACK格式(*.vel)|*.VEL");
 }

@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QCoreApplication>
 
 namespace {
 
@@ -106,7 +107,7 @@ bool ReportPainter::paint(QPagedPaintDevice* device, QString* error)
     QPainter p;
     if (!p.begin(device)) {
         if (error)
-            *error = QStringLiteral("无法开始打印");
+            *error = QCoreApplication::translate("ReportPainter", "无法开始打印");
         return false;
     }
     m_pxPerMm = device->logicalDpiX() / 25.4;

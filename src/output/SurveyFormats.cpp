@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTimeZone>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace {
 
@@ -22,13 +23,13 @@ struct FormatInfo
 // echosounders: the command line's --max-points). HYPACK's rows hold depths
 // to 0.1 m, the others to 0.01 m.
 const FormatInfo kFormats[] = {
-    {SurveyFormat::CarisSvp, "caris", "CARIS格式(*.svp)|*.SVP", ".svp", true, 0.01, kNoPointLimit},
-    {SurveyFormat::KongsbergAsvp, "asvp", "Kongsberg格式(*.asvp)|*.ASVP", ".asvp", true, 0.01, 1000},
-    {SurveyFormat::HypackVelPosition, "vel3", "HYPACK含位置格式(*.vel)|*.VEL", ".vel", true, 0.1, kNoPointLimit},
-    {SurveyFormat::SonardynePro, "pro", "Sonardyne格式(*.pro)|*.PRO", ".pro", false, 0.01, kNoPointLimit},
-    {SurveyFormat::QpsBsvp, "bsvp", "QPS格式(*.bsvp)|*.BSVP", ".bsvp", true, 0.01, kNoPointLimit},
-    {SurveyFormat::ElacSva, "sva", "ELAC格式(*.sva)|*.SVA", ".sva", false, 0.01, kNoPointLimit},
-    {SurveyFormat::GisCsv, "gis-csv", "GIS逗号分隔符文件(*.csv)|*.CSV", ".csv", true, 0.01, kNoPointLimit},
+    {SurveyFormat::CarisSvp, "caris", QT_TRANSLATE_NOOP("SurveyFormats", "CARIS格式(*.svp)|*.SVP"), ".svp", true, 0.01, kNoPointLimit},
+    {SurveyFormat::KongsbergAsvp, "asvp", QT_TRANSLATE_NOOP("SurveyFormats", "Kongsberg格式(*.asvp)|*.ASVP"), ".asvp", true, 0.01, 1000},
+    {SurveyFormat::HypackVelPosition, "vel3", QT_TRANSLATE_NOOP("SurveyFormats", "HYPACK含位置格式(*.vel)|*.VEL"), ".vel", true, 0.1, kNoPointLimit},
+    {SurveyFormat::SonardynePro, "pro", QT_TRANSLATE_NOOP("SurveyFormats", "Sonardyne格式(*.pro)|*.PRO"), ".pro", false, 0.01, kNoPointLimit},
+    {SurveyFormat::QpsBsvp, "bsvp", QT_TRANSLATE_NOOP("SurveyFormats", "QPS格式(*.bsvp)|*.BSVP"), ".bsvp", true, 0.01, kNoPointLimit},
+    {SurveyFormat::ElacSva, "sva", QT_TRANSLATE_NOOP("SurveyFormats", "ELAC格式(*.sva)|*.SVA"), ".sva", false, 0.01, kNoPointLimit},
+    {SurveyFormat::GisCsv, "gis-csv", QT_TRANSLATE_NOOP("SurveyFormats", "GIS逗号分隔符文件(*.csv)|*.CSV"), ".csv", true, 0.01, kNoPointLimit},
 };
 
 const FormatInfo& info(SurveyFormat format)
@@ -171,13 +172,13 @@ std::optional<SurveyFormat> surveyFormatFromName(const QString& name)
 
 QString surveyFormatName(SurveyFormat format) { return QString::fromLatin1(info(format).name); }
 
-QString surveyFormatEntry(SurveyFormat format) { return QString::fromUtf8(info(format).entry); }
+QString surveyFormatEntry(SurveyFormat format) { return QCoreApplication::translate("SurveyFormats", info(format).entry); }
 
 QString surveyFormatFilter()
 {
     QString filter;
     for (const FormatInfo& f : kFormats)
-        filter += '|' + QString::fromUtf8(f.entry);
+        filter += '|' + QCoreApplication::translate("SurveyFormats", f.entry);
     return filter;
 }
 
@@ -197,11 +198,11 @@ Result<QByteArray> exportSurveyFormat(SurveyFormat format, const std::vector<Sur
                                       const SurveyHeader& header)
 {
     if (!header.date || !header.date->isValid())
-        return Status::failure(QStringLiteral("数据文件的第一个记录没有时间，不能导出这种格式！"));
+        return Status::failure(QT_TRANSLATE_NOOP("SurveyFormats", "数据文件的第一个记录没有时间，不能导出这种格式！"));
     if (!header.position && surveyFormatNeedsPosition(format))
-        return Status::failure(QStringLiteral("这种格式需要测点位置，请输入纬度和经度！"));
+        return Status::failure(QT_TRANSLATE_NOOP("SurveyFormats", "这种格式需要测点位置，请输入纬度和经度！"));
     if (points.size() < 2)
-        return Status::failure(QStringLiteral("处理后的声速剖面不足两个点，不能导出这种格式！"));
+        return Status::failure(QT_TRANSLATE_NOOP("SurveyFormats", "处理后的声速剖面不足两个点，不能导出这种格式！"));
     const survey::Cast cast{points, header, castTimeUtc(*header.date, header.utcOffset)};
     switch (format) {
     case SurveyFormat::CarisSvp: return survey::caris(cast);

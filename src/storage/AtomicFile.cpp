@@ -1,9 +1,10 @@
 #include "storage/AtomicFile.h"
 #include <QDir>
+#include <QCoreApplication>
 
 QString writeFailureMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
+    return QCoreApplication::translate("Storage", "无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 AtomicFile::AtomicFile(const QString& path) : m_path(path), m_file(path)

@@ -1,5 +1,6 @@
 #include "storage/FieldValues.h"
 #include <cmath>
+#include <QCoreApplication>
 
 namespace {
 
@@ -8,7 +9,7 @@ const char* const kDateFormat = "yyyy-MM-dd HH:mm:ss.zzz";
 
 Status badValue(ProfileField f, const QVariant& v, const FieldCaptions& captions)
 {
-    return Status::failure(QStringLiteral("“%1”不是字段 %2 的有效值。").arg(v.toString(), captions[size_t(f)]));
+    return Status::failure(QCoreApplication::translate("Storage", "“%1”不是字段 %2 的有效值。").arg(v.toString(), captions[size_t(f)]));
 }
 
 bool isText(const QVariant& v) { return v.typeId() == QMetaType::QString; }
@@ -37,8 +38,8 @@ void clearField(ProfileRow& r, ProfileField f)
 
 FieldCaptions defaultFieldCaptions()
 {
-    return {QStringLiteral("时间"), QStringLiteral("深度"), QStringLiteral("声速"), QStringLiteral("温度"),
-            QStringLiteral("状态"), QStringLiteral("备注"), QStringLiteral("过滤")};
+    return {QCoreApplication::translate("Storage", "时间"), QCoreApplication::translate("Storage", "深度"), QCoreApplication::translate("Storage", "声速"), QCoreApplication::translate("Storage", "温度"),
+            QCoreApplication::translate("Storage", "状态"), QCoreApplication::translate("Storage", "备注"), QCoreApplication::translate("Storage", "过滤")};
 }
 
 QVariant fieldValue(const ProfileRow& r, ProfileField f)
@@ -111,7 +112,7 @@ Status checkRequired(const ProfileRow& r, const FieldCaptions& captions)
 {
     for (ProfileField f : {ProfileField::Depth, ProfileField::Velocity, ProfileField::Temp})
         if (!fieldValue(r, f).isValid())
-            return Status::failure(QStringLiteral("字段 %1 必须有值！").arg(captions[size_t(f)]));
+            return Status::failure(QCoreApplication::translate("Storage", "字段 %1 必须有值！").arg(captions[size_t(f)]));
     return Status();
 }
 
@@ -129,6 +130,6 @@ Result<ProfileRow> storableRow(const ProfileRow& r, const FieldCaptions& caption
         copy.discrip = copy.discrip->left(kDiscripMax);
     for (const auto* d : {&copy.depth, &copy.velocity, &copy.temp})
         if (*d && !std::isfinite(**d))
-            return Status::failure(QStringLiteral("数值无效。"));
+            return Status::failure(QCoreApplication::translate("Storage", "数值无效。"));
     return copy;
 }

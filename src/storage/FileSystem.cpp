@@ -12,6 +12,7 @@
 #else
 #include <fcntl.h>
 #include <unistd.h>
+#include <QCoreApplication>
 #endif
 
 namespace {
@@ -57,31 +58,31 @@ std::filesystem::path fsPath(const QString& path)
 QString systemReason(int e)
 {
     switch (e) {
-    case ENOENT: return QStringLiteral("文件夹不存在。");
-    case ENOTDIR: return QStringLiteral("路径中有一项不是文件夹。");
+    case ENOENT: return QCoreApplication::translate("Storage", "文件夹不存在。");
+    case ENOTDIR: return QCoreApplication::translate("Storage", "路径中有一项不是文件夹。");
     case EACCES:
-    case EPERM: return QStringLiteral("没有写入权限。");
-    case EROFS: return QStringLiteral("磁盘是只读的。");
+    case EPERM: return QCoreApplication::translate("Storage", "没有写入权限。");
+    case EROFS: return QCoreApplication::translate("Storage", "磁盘是只读的。");
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        return QStringLiteral("磁盘已满。");
-    case EISDIR: return QStringLiteral("这是一个文件夹。");
-    case ENAMETOOLONG: return QStringLiteral("文件名太长。");
-    case EINVAL: return QStringLiteral("文件名无效。");
+        return QCoreApplication::translate("Storage", "磁盘已满。");
+    case EISDIR: return QCoreApplication::translate("Storage", "这是一个文件夹。");
+    case ENAMETOOLONG: return QCoreApplication::translate("Storage", "文件名太长。");
+    case EINVAL: return QCoreApplication::translate("Storage", "文件名无效。");
     case EBUSY:
-    case ETXTBSY: return QStringLiteral("文件正被其他程序使用。");
-    case EIO: return QStringLiteral("磁盘读写错误。");
+    case ETXTBSY: return QCoreApplication::translate("Storage", "文件正被其他程序使用。");
+    case EIO: return QCoreApplication::translate("Storage", "磁盘读写错误。");
     case EMFILE:
-    case ENFILE: return QStringLiteral("打开的文件太多。");
-    default: return QStringLiteral("系统错误（代码 %1）。").arg(e);
+    case ENFILE: return QCoreApplication::translate("Storage", "打开的文件太多。");
+    default: return QCoreApplication::translate("Storage", "系统错误（代码 %1）。").arg(e);
     }
 }
 
 QString createError(const QString& path, const QString& reason)
 {
-    return QStringLiteral("无法创建数据文件：%1\n%2").arg(QDir::toNativeSeparators(path), reason);
+    return QCoreApplication::translate("Storage", "无法创建数据文件：%1\n%2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 Result<QString> reserveTempFile(const QString& path)
@@ -101,7 +102,7 @@ Result<QString> reserveTempFile(const QString& path)
 Status checkCreatable(const QString& path)
 {
     if (path.isEmpty())
-        return Status::failure(createError(path, QStringLiteral("未指定文件名。")));
+        return Status::failure(createError(path, QCoreApplication::translate("Storage", "未指定文件名。")));
     const QFileInfo target(path);
     if (target.isDir())
         return Status::failure(createError(path, systemReason(EISDIR)));

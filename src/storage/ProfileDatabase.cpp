@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <sqlite3.h>
+#include <QCoreApplication>
 
 namespace {
 
@@ -54,10 +55,10 @@ Result<std::vector<StoredRow>> readRecovered(const QString& path)
     QTemporaryDir dir;
     const QString copy = dir.filePath("profile.db");
     if (!dir.isValid() || !QFile::copy(path, copy))
-        return Status::failure(QStringLiteral("文件无法读取。"));
+        return Status::failure(QCoreApplication::translate("Storage", "文件无法读取。"));
     for (const char* suffix : {"-journal", "-wal"})
         if (QFileInfo::exists(path + suffix) && !QFile::copy(path + suffix, copy + suffix))
-            return Status::failure(QStringLiteral("文件无法读取。"));
+            return Status::failure(QCoreApplication::translate("Storage", "文件无法读取。"));
     SqliteDb db;
     if (db.open(copy, SQLITE_OPEN_READWRITE) != SQLITE_OK)
         return Status::failure(db.reason());

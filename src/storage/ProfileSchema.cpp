@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sqlite3.h>
+#include <QCoreApplication>
 
 namespace {
 
@@ -18,7 +19,7 @@ const QByteArray kMagic("SQLite format 3\0", 16);
 
 quint32 be32(const QByteArray& h, int at) { return qFromBigEndian<quint32>(h.constData() + at); }
 
-QString notOurs() { return QStringLiteral("不是剖面数据文件（表结构不符）。"); }
+QString notOurs() { return QCoreApplication::translate("Storage", "不是剖面数据文件（表结构不符）。"); }
 
 // The stored date text, read without the general parser: opening a long cast
 // reads one per row.
@@ -76,33 +77,33 @@ Status checkProfileHeader(const QString& path, ProfileHeader* header)
 {
     auto fail = [](const QString& text) { return Status::failure(text); };
     if (!QFileInfo(path).isFile())
-        return fail(QStringLiteral("文件不存在。"));
+        return fail(QCoreApplication::translate("Storage", "文件不存在。"));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("文件无法读取：%1").arg(f.errorString()));
+        return fail(QCoreApplication::translate("Storage", "文件无法读取：%1").arg(f.errorString()));
     const QByteArray h = f.read(100);
     const qint64 size = f.size();
     if (!h.startsWith(kMagic))
-        return fail(QStringLiteral("不是剖面数据文件。"));
+        return fail(QCoreApplication::translate("Storage", "不是剖面数据文件。"));
     if (h.size() < 100)
-        return fail(QStringLiteral("文件已损坏（长度不足）。"));
+        return fail(QCoreApplication::translate("Storage", "文件已损坏（长度不足）。"));
     quint32 pageSize = qFromBigEndian<quint16>(h.constData() + 16);
     if (pageSize == 1)
         pageSize = 65536;
     const int writeVersion = quint8(h[18]), readVersion = quint8(h[19]);
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || writeVersion < 1 || writeVersion > 2
         || readVersion < 1 || readVersion > 2)
-        return fail(QStringLiteral("文件已损坏（文件头无效）。"));
+        return fail(QCoreApplication::translate("Storage", "文件已损坏（文件头无效）。"));
     if (be32(h, 68) != kApplicationId)
         return fail(notOurs());
     // Whole pages only: SQLite would otherwise write to a torn file when it opens it.
     if (size % pageSize != 0)
-        return fail(QStringLiteral("文件已损坏（长度不符）。"));
+        return fail(QCoreApplication::translate("Storage", "文件已损坏（长度不符）。"));
     // A pending write-ahead log may still grow the file; SQLite checks it then.
     const bool walPending = QFileInfo::exists(path + "-wal");
     const quint32 pages = be32(h, 28);
     if (!walPending && pages > 0 && be32(h, 24) == be32(h, 92) && size < qint64(pages) * pageSize)
-        return fail(QStringLiteral("文件已损坏（长度不符）。"));
+        return fail(QCoreApplication::translate("Storage", "文件已损坏（长度不符）。"));
     if (header)
         header->walMode = readVersion == 2;
     return Status();

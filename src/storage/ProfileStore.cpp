@@ -6,6 +6,7 @@
 #include "storage/ProfileDatabase.h"
 #include <QDir>
 #include <QFileInfo>
+#include <QCoreApplication>
 
 namespace {
 
@@ -61,7 +62,7 @@ bool mayOverwrite(const QString& path, QString* reason)
     // Old Paradox files are the surveyor's archive: they are only read.
     if (isLegacyProfileFile(path)) {
         if (reason)
-            *reason = QDir::toNativeSeparators(path) + QStringLiteral(" 是旧格式数据文件，不能被覆盖!");
+            *reason = QDir::toNativeSeparators(path) + QCoreApplication::translate("Storage", " 是旧格式数据文件，不能被覆盖!");
         return false;
     }
     const Result<StoredProfile> read = readProfile(path);
@@ -70,7 +71,7 @@ bool mayOverwrite(const QString& path, QString* reason)
         // one recording into it: never replace it.
         if (isProfileFile(path)) {
             if (reason)
-                *reason = QDir::toNativeSeparators(path) + QStringLiteral(" 正在使用，不能被覆盖!");
+                *reason = QDir::toNativeSeparators(path) + QCoreApplication::translate("Storage", " 正在使用，不能被覆盖!");
             return false;
         }
         return true;
@@ -78,7 +79,7 @@ bool mayOverwrite(const QString& path, QString* reason)
     if (read->rows.empty() || hasSavedShape(read->rows))
         return true;
     if (reason)
-        *reason = QDir::toNativeSeparators(path) + QStringLiteral(" 是原始数据，不能被覆盖!");
+        *reason = QDir::toNativeSeparators(path) + QCoreApplication::translate("Storage", " 是原始数据，不能被覆盖!");
     return false;
 }
 

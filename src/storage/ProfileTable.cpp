@@ -7,12 +7,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <QCoreApplication>
 
 namespace {
 
 QString openError(const QString& path, const QString& reason)
 {
-    return QStringLiteral("无法打开数据文件：%1\n%2").arg(path, reason);
+    return QCoreApplication::translate("Storage", "无法打开数据文件：%1\n%2").arg(path, reason);
 }
 
 }  // namespace
@@ -31,7 +32,7 @@ ProfileTable::~ProfileTable() = default;
 void ProfileTable::setTableName(const QString& path)
 {
     if (isActive())
-        throw TableError(QStringLiteral("数据表打开时不能更改表名。"));
+        throw TableError(QCoreApplication::translate("Storage", "数据表打开时不能更改表名。"));
     m_tableName = path;
 }
 
@@ -65,7 +66,7 @@ void ProfileTable::open()
     if (isActive())
         return;
     if (m_tableName.isEmpty())
-        throw TableError(openError(m_tableName, QStringLiteral("未指定文件名。")));
+        throw TableError(openError(m_tableName, QCoreApplication::translate("Storage", "未指定文件名。")));
     if (isLegacyProfileFile(m_tableName)) {
         loadLegacy();
     } else {
@@ -101,7 +102,7 @@ void ProfileTable::createTable()
 {
     close();
     if (m_tableName.isEmpty())
-        throw TableError(createError(m_tableName, QStringLiteral("未指定文件名。")));
+        throw TableError(createError(m_tableName, QCoreApplication::translate("Storage", "未指定文件名。")));
     if (const Status s = ProfileDatabase::build(m_tableName, {}); !s)
         throw TableError(createError(m_tableName, s.message()));
     open();
@@ -141,16 +142,16 @@ void ProfileTable::checkWritable(const char* what) const
 {
     checkActive(what);
     if (m_legacy)
-        throw TableError(QStringLiteral("旧格式数据文件只能查看，不能%1：%2").arg(QString::fromUtf8(what), m_tableName),
+        throw TableError(QCoreApplication::translate("Storage", "旧格式数据文件只能查看，不能%1：%2").arg(QCoreApplication::translate("Storage", what), m_tableName),
                          true);
     if (m_readOnly)
-        throw TableError(QStringLiteral("数据文件只读，不能%1：%2").arg(QString::fromUtf8(what), m_tableName), true);
+        throw TableError(QCoreApplication::translate("Storage", "数据文件只读，不能%1：%2").arg(QCoreApplication::translate("Storage", what), m_tableName), true);
 }
 
 void ProfileTable::checkActive(const char* what) const
 {
     if (!isActive())
-        throw TableError(QStringLiteral("数据表未打开，不能%1。").arg(QString::fromUtf8(what)));
+        throw TableError(QCoreApplication::translate("Storage", "数据表未打开，不能%1。").arg(QCoreApplication::translate("Storage", what)));
 }
 
 void ProfileTable::scrolled() { emit afterScroll(); }
@@ -175,7 +176,7 @@ void ProfileTable::postPending()
 
 void ProfileTable::first()
 {
-    checkActive("移动记录");
+    checkActive(QT_TRANSLATE_NOOP("Storage", "移动记录"));
     postPending();
     m_pos = m_view.empty() ? -1 : 0;
     m_bof = true;
@@ -185,7 +186,7 @@ void ProfileTable::first()
 
 void ProfileTable::last()
 {
-    checkActive("移动记录");
+    checkActive(QT_TRANSLATE_NOOP("Storage", "移动记录"));
     postPending();
     m_pos = int(m_view.size()) - 1;
     m_eof = true;
@@ -195,7 +196,7 @@ void ProfileTable::last()
 
 void ProfileTable::next()
 {
-    checkActive("移动记录");
+    checkActive(QT_TRANSLATE_NOOP("Storage", "移动记录"));
     postPending();
     if (m_eof)
         return;
@@ -209,7 +210,7 @@ void ProfileTable::next()
 
 void ProfileTable::prior()
 {
-    checkActive("移动记录");
+    checkActive(QT_TRANSLATE_NOOP("Storage", "移动记录"));
     postPending();
     if (m_bof)
         return;
@@ -223,7 +224,7 @@ void ProfileTable::prior()
 
 void ProfileTable::moveTo(int recNo)
 {
-    checkActive("移动记录");
+    checkActive(QT_TRANSLATE_NOOP("Storage", "移动记录"));
     postPending();
     if (m_view.empty())
         return;

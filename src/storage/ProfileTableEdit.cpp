@@ -3,11 +3,12 @@
 #include "storage/ProfileDatabase.h"
 #include "storage/ProfileTable.h"
 #include <algorithm>
+#include <QCoreApplication>
 
 void ProfileTable::written(const Status& s) const
 {
     if (!s)
-        throw TableError(QStringLiteral("数据无法写入文件：%1\n%2").arg(m_tableName, s.message()));
+        throw TableError(QCoreApplication::translate("Storage", "数据无法写入文件：%1\n%2").arg(m_tableName, s.message()));
 }
 
 ProfileRow ProfileTable::checkedRow(const ProfileRow& r) const
@@ -20,7 +21,7 @@ ProfileRow ProfileTable::checkedRow(const ProfileRow& r) const
 
 void ProfileTable::append()
 {
-    checkWritable("添加记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "添加记录"));
     postPending();
     m_buffer = {};
     m_insertAt = int(m_view.size());
@@ -32,7 +33,7 @@ void ProfileTable::append()
 
 void ProfileTable::insert()
 {
-    checkWritable("插入记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "插入记录"));
     postPending();
     if (m_pos < 0) {
         append();
@@ -48,7 +49,7 @@ void ProfileTable::insert()
 
 void ProfileTable::edit()
 {
-    checkWritable("编辑记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "编辑记录"));
     if (m_state != State::Browse)
         return;
     if (m_pos < 0) {
@@ -62,7 +63,7 @@ void ProfileTable::edit()
 
 void ProfileTable::setField(ProfileField f, const QVariant& v)
 {
-    checkWritable("编辑记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "编辑记录"));
     ProfileRow r = m_state == State::Browse ? current() : m_buffer;
     // A bad value throws before the row enters editing.
     if (const Status s = assignField(r, f, v, m_captions); !s)
@@ -74,7 +75,7 @@ void ProfileTable::setField(ProfileField f, const QVariant& v)
 
 void ProfileTable::setRow(const ProfileRow& r)
 {
-    checkWritable("编辑记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "编辑记录"));
     const ProfileRow copy = checkedRow(r);
     edit();
     m_buffer = copy;
@@ -114,7 +115,7 @@ double ProfileTable::ordFor(size_t at)
 
 void ProfileTable::post()
 {
-    checkWritable("保存记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "保存记录"));
     if (m_state == State::Browse)
         return;
     if (const Status s = checkRequired(m_buffer, m_captions); !s)
@@ -157,7 +158,7 @@ void ProfileTable::post()
 
 void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
 {
-    checkWritable("添加记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "添加记录"));
     postPending();
     std::vector<ProfileRow> checked;
     checked.reserve(rows.size());
@@ -191,7 +192,7 @@ void ProfileTable::appendRows(const std::vector<ProfileRow>& rows)
 
 void ProfileTable::setMarks(const std::vector<bool>& marks)
 {
-    checkWritable("保存记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "保存记录"));
     postPending();
     if (marks.size() != m_rows.size())
         throw TableError(QStringLiteral("setMarks: %1 marks for %2 rows").arg(marks.size()).arg(m_rows.size()));
@@ -233,13 +234,13 @@ void ProfileTable::cancel()
 
 void ProfileTable::deleteRow()
 {
-    checkWritable("删除记录");
+    checkWritable(QT_TRANSLATE_NOOP("Storage", "删除记录"));
     if (m_state == State::Insert) {
         cancel();   // deleting an unposted row just drops it
         return;
     }
     if (m_pos < 0)
-        throw TableError(QStringLiteral("空数据表不能进行这个操作。"));
+        throw TableError(QCoreApplication::translate("Storage", "空数据表不能进行这个操作。"));
     const size_t at = size_t(m_view[size_t(m_pos)]);
     written(m_file->remove(m_rows[at].rowid));
     m_state = State::Browse;

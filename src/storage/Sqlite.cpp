@@ -4,6 +4,7 @@
 #include <QUrl>
 #include <sqlite3.h>
 #include <utility>
+#include <QCoreApplication>
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(m_stmt); }
 
@@ -149,24 +150,24 @@ QString sqliteReason(sqlite3* db, int rc)
 {
     const int system = db ? sqlite3_system_errno(db) : 0;
     if (rc == SQLITE_READONLY_ROLLBACK)
-        return QStringLiteral("文件上次没有正常关闭，只读时无法恢复。");
+        return QCoreApplication::translate("Storage", "文件上次没有正常关闭，只读时无法恢复。");
     switch (rc & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return QStringLiteral("文件正被其他程序使用。");
-    case SQLITE_READONLY: return QStringLiteral("文件是只读的。");
+    case SQLITE_LOCKED: return QCoreApplication::translate("Storage", "文件正被其他程序使用。");
+    case SQLITE_READONLY: return QCoreApplication::translate("Storage", "文件是只读的。");
     case SQLITE_FULL: return systemReason(ENOSPC);
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return QStringLiteral("文件已损坏。");
-    case SQLITE_NOMEM: return QStringLiteral("内存不足。");
+    case SQLITE_NOTADB: return QCoreApplication::translate("Storage", "文件已损坏。");
+    case SQLITE_NOMEM: return QCoreApplication::translate("Storage", "内存不足。");
     case SQLITE_PERM:
     case SQLITE_AUTH: return systemReason(EACCES);
     case SQLITE_CANTOPEN:
-        return system ? systemReason(system) : QStringLiteral("文件无法打开。");
+        return system ? systemReason(system) : QCoreApplication::translate("Storage", "文件无法打开。");
     case SQLITE_IOERR:
-        return system ? systemReason(system) : QStringLiteral("读写错误。");
+        return system ? systemReason(system) : QCoreApplication::translate("Storage", "读写错误。");
     default: break;
     }
-    return QStringLiteral("数据库错误（代码 %1）。").arg(rc);
+    return QCoreApplication::translate("Storage", "数据库错误（代码 %1）。").arg(rc);
 }
 
 QString sqliteUri(const QString& path, const char* query)
