@@ -2,11 +2,11 @@
 // A serial port that answers with the fuzz bytes, on a simulated clock.
 //
 // The input is a chain of records, each a length byte and that many bytes.
-// Opening the port queues the first record; every discarding flush and every
-// byte the client sends queues the next one, as a probe answers what it is
-// sent. Once the records run out the port is silent: a wait for bytes that do
-// not come lets its whole time pass on the clock at once, so a silent or short
-// reply ends in no real time.
+// Opening the port queues the first record; every discarding flush, every
+// byte the client sends and every wait that finds too few bytes queue the
+// next one, as a probe answers what it is sent. Once the records run out the
+// port is silent: a wait for bytes that do not come lets its whole time pass
+// on the clock at once, so a silent or short reply ends in no real time.
 #include "probe/MsClock.h"
 #include "probe/SerialPort.h"
 #include <cstddef>
@@ -58,6 +58,8 @@ public:
     }
     bool waitForBytes(int count, int ms) override
     {
+        while (inputCount() < count && !exhausted())
+            release();
         if (inputCount() >= count)
             return true;
         if (ms > 0)
@@ -68,8 +70,10 @@ public:
     QString deviceName() const override { return QStringLiteral("fuzz"); }
 
     long sent() const { return m_sent; }
+    bool exhausted() const { return m_pos >= m_size; }
+    SimulatedClock& simulatedClock() { return m_clock; }
 
-private:
+    // Queues the next record: what arrives from a probe between two reads.
     void release()
     {
         if (m_pos >= m_size)
@@ -79,6 +83,7 @@ private:
             m_queue.push_back(m_data[m_pos++]);
     }
 
+private:
     const uint8_t* m_data;
     size_t m_size;
     size_t m_pos = 0;
