@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets (preset "fuzz", build/fuzz) and runs each for a
 # short fixed time from its seeds: the committed corpus in fuzz/corpus/<target>
 # and the seeds make_seeds writes, copied to a temporary folder so that the
-# tree is not touched. Fails on any crash, hang (-timeout), leak or failed check.
+# tree is not touched. Fails on any crash, hang (-timeout: 25 s for one input,
+# far beyond any input's run even on a loaded machine), leak or failed check.
 #   scripts/fuzz.sh [SECONDS]      seconds per target, 15 by default
 # FUZZ_TARGETS="frames ini" limits the run to those targets; FUZZ_KEEP=DIR
 # keeps each target's grown corpus and findings in DIR/<target> (a longer
@@ -30,7 +31,7 @@ for t in $targets; do
     cp fuzz/corpus/"$t"/* "$dir/corpus/" 2>/dev/null || true
     cp "$work/seeds/$t"/* "$dir/corpus/" 2>/dev/null || true
     echo "== fuzz_$t: $seconds s"
-    if ! build/fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    if ! build/fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
             -print_final_stats=1 -artifact_prefix="$dir/findings/" "$dir/corpus" >"$dir/log" 2>&1; then
         tail -n 60 "$dir/log"
         cp -r "$dir/findings" "fuzz-findings-$t" 2>/dev/null || true
