@@ -1,7 +1,7 @@
 # Installs the Debian packages the client needs when any is missing: as root,
 # since apt-get needs it; without root the missing packages are named and the
 # script stops before apt is called.
-SV_PACKAGES="qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libqcustomplot-dev qt6-serialport-dev qt6-svg-dev libsqlite3-dev libgl-dev ninja-build cmake g++ pkg-config libgtest-dev libbenchmark-dev pxlib-dev fonts-noto-cjk xvfb xauth x11-utils xdotool poppler-utils dpkg-dev groff-base appstream desktop-file-utils shared-mime-info sqlite3"
+SV_PACKAGES="qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libqcustomplot-dev qt6-serialport-dev qt6-svg-dev libsqlite3-dev libgl-dev ninja-build cmake g++ pkg-config libgtest-dev libbenchmark-dev pxlib-dev fonts-noto-cjk xvfb xauth x11-utils xdotool poppler-utils dpkg-dev groff-base appstream desktop-file-utils shared-mime-info sqlite3 clang libclang-rt-14-dev"
 
 # SV_PACKAGES and any packages given as arguments.
 sv_install_packages() {

@@ -5,6 +5,8 @@
 #include "probe/SerialPort.h"
 #include <QList>
 #include <array>
+#include <cfloat>
+#include <cmath>
 
 namespace {
 
@@ -203,8 +205,10 @@ bool parseCalibrationLine(const QByteArray& line, Calibration* cal, QString* sn)
         return false;
 
     std::array<double, 11> v{};
+    // The probe holds 32-bit floats: a number beyond their range is no
+    // coefficient (it would turn every converted reading infinite).
     for (int i = 0; i < 11; ++i)
-        if (!fmt::parseFloat(QString::fromLatin1(fields[i]), &v[i]))
+        if (!fmt::parseFloat(QString::fromLatin1(fields[i]), &v[i]) || !(std::fabs(v[i]) <= FLT_MAX))
             return false;
 
     *sn = QString::fromLatin1(data.left(first));

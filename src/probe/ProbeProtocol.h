@@ -62,5 +62,5 @@ private:
 
 // Parses a calibration line (without its line feed): the optional two-character
 // prefix, the device number and eleven numbers. False when the line is shorter
-// than 80 characters or any field is not a number.
+// than 80 characters or any field is not a number a 32-bit float holds.
 bool parseCalibrationLine(const QByteArray& line, Calibration* cal, QString* sn);

@@ -133,8 +133,10 @@ Status ProfileDatabase::open(const QString& path, std::vector<StoredRow>* rows)
         if (opened != SQLITE_OK)
             return refuse(m_db.reason());
     }
-    // The lock is taken without a write and kept until close: exclusive on a
-    // writable file, shared (against writers) on a read-only one.
+    // The lock is taken without a change to any row and kept until close:
+    // exclusive on a writable file, shared (against writers) on a read-only
+    // one. Taking the write lock, SQLite rewrites a header page count that does
+    // not match the file (and so the change counter): the rows stay as they were.
     if (m_db.exec("PRAGMA locking_mode=EXCLUSIVE; PRAGMA synchronous=FULL") != SQLITE_OK
         || m_db.exec(m_readOnly ? "BEGIN; SELECT count(*) FROM sqlite_master; COMMIT" : "BEGIN EXCLUSIVE; COMMIT")
                != SQLITE_OK)

@@ -314,6 +314,12 @@ TEST(Calibration, LinesFromTheProbe)
     notNumber.replace("200.5", "2OO.5");
     QByteArray emptyField = lineOfLength(90) + "\n";
     emptyField.replace(",49.5,", ",,");
+    // Numbers a double holds but a 32-bit float does not: the coefficient
+    // would become infinite and every reading converted with it.
+    QByteArray tooLarge = lineOfLength(90) + "\n";
+    tooLarge.replace("200.5", "4e38");
+    QByteArray tooLargeNegative = lineOfLength(90) + "\n";
+    tooLargeNegative.replace("-7.25", "-1E300");
 
     struct Case
     {
@@ -335,6 +341,8 @@ TEST(Calibration, LinesFromTheProbe)
         {"a field no number", notNumber, R::BadLine, {}},
         {"an empty field", emptyField, R::BadLine, {}},
         {"twelve numbers", moreFields, R::BadLine, {}},
+        {"a number beyond a float", tooLarge, R::BadLine, {}},
+        {"a negative number beyond a float", tooLargeNegative, R::BadLine, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
