@@ -104,6 +104,13 @@ Status checkProfileHeader(const QString& path, ProfileHeader* header)
     const quint32 pages = be32(h, 28);
     if (!walPending && pages > 0 && be32(h, 24) == be32(h, 92) && size < qint64(pages) * pageSize)
         return fail(QCoreApplication::translate("Storage", "文件已损坏（长度不符）。"));
+    // A free-page list must lie within the file: SQLite finds one that does not
+    // only after it has taken the write lock and rewritten the header.
+    const quint64 filePages = quint64(size) / pageSize;
+    const quint32 freeTrunk = be32(h, 32), freePages = be32(h, 36);
+    if (!walPending && (freeTrunk > filePages || freePages >= qMax<quint64>(filePages, 1)
+                        || (freeTrunk == 0) != (freePages == 0)))
+        return fail(QCoreApplication::translate("Storage", "文件已损坏（文件头无效）。"));
     if (header)
         header->walMode = readVersion == 2;
     return Status();

@@ -296,8 +296,12 @@ TEST(ProfileTableFiles, ForeignFilesAreRefusedAndLeftUntouched)
         {"tail.db", whole + QByteArray(100, '\0')},   // no whole number of pages
         // A bare header that announces pages it does not have (found by fuzzing).
         {"bare.db", TestDir::readAll(SV_TEST_DATA "/fuzz/refused-but-rewritten.db")},
+        // A free-page list that starts beyond the file: found by fuzzing; the write
+        // lock rewrote the header before the rows showed the damage.
+        {"freelist.db", TestDir::readAll(SV_TEST_DATA "/fuzz/freelist-beyond-file.db")},
     };
-    ASSERT_EQ(cases[std::size(cases) - 1].bytes.size(), 100);
+    ASSERT_EQ(cases[std::size(cases) - 2].bytes.size(), 100);
+    ASSERT_EQ(cases[std::size(cases) - 1].bytes.size(), 8192);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString p = dir.file(c.name);
