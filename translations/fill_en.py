@@ -199,7 +199,7 @@ EN = {
     '温度 (℃)': 'Temperature (℃)',
     '备注：': 'Remark:',
     '过滤控制': 'Filter',
-    '深度层 (米)': 'Depth layer (m)',
+    '深度层 (米)': 'Layer (m)',
     '打开': 'Open',
     '打印预览': 'Preview',
     '打印': 'Print',

@@ -207,6 +207,10 @@ Probe time: %2</translation>
         <source>温度</source>
         <translation>Temperature</translation>
     </message>
+    <message>
+        <source>声速</source>
+        <translation>Sound velocity</translation>
+    </message>
 </context>
 <context>
     <name>ReportPainter</name>
@@ -882,7 +886,7 @@ Settings file: %2</translation>
     </message>
     <message>
         <source>深度层 (米)</source>
-        <translation>Depth layer (m)</translation>
+        <translation>Layer (m)</translation>
     </message>
     <message>
         <source>过滤</source>

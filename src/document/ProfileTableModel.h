@@ -1,5 +1,6 @@
 #pragma once
 #include "model/ProfileRow.h"
+#include <QCoreApplication>
 #include <QAbstractTableModel>
 #include <functional>
 
@@ -57,6 +58,6 @@ private:
 
     ProfileTable* m_table;
     QString m_numberFormat = QStringLiteral("0.0");
-    QString m_velocityTitle = QStringLiteral("声速");
+    QString m_velocityTitle = QCoreApplication::translate("ProfileTableModel", "声速");
     std::function<bool()> m_beforeReadOnlyEdit;
 };

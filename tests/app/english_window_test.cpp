@@ -181,6 +181,8 @@ void EnglishWindowTest::everyPageAndDialogIsEnglish()
     f.writeIni("[Record]\r\nSelf=Yes\r\n");
     TSvMain& w = f.start();
     w.show();
+    // Before any profile is open too: the grid's column titles.
+    QCOMPARE(chinese(shownTexts(w.DBGrid)), QStringList());
     const QString cast = f.dir.file("cast.db");
     writeProfile(cast, "S3");
     f.prompts.files.push_back(ScriptedPrompts::file(cast));
