@@ -296,8 +296,12 @@ TEST(ProfileTableFiles, ForeignFilesAreRefusedAndLeftUntouched)
         {"tail.db", whole + QByteArray(100, '\0')},   // no whole number of pages
         // A bare header that announces pages it does not have (found by fuzzing).
         {"bare.db", TestDir::readAll(SV_TEST_DATA "/fuzz/refused-but-rewritten.db")},
+        // Our schema with a page count of 0 in its header and rows that do not
+        // read (found by fuzzing): the write lock would rewrite that count.
+        {"stale.db", TestDir::readAll(SV_TEST_DATA "/fuzz/refused-after-write-lock.db")},
     };
-    ASSERT_EQ(cases[std::size(cases) - 1].bytes.size(), 100);
+    ASSERT_EQ(cases[std::size(cases) - 2].bytes.size(), 100);
+    ASSERT_EQ(cases[std::size(cases) - 1].bytes.size(), 8192);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString p = dir.file(c.name);
