@@ -133,21 +133,24 @@ Status ProfileDatabase::open(const QString& path, std::vector<StoredRow>* rows)
         if (opened != SQLITE_OK)
             return refuse(m_db.reason());
     }
-    // The lock is taken without a change to any row and kept until close:
-    // exclusive on a writable file, shared (against writers) on a read-only
-    // one. Taking the write lock, SQLite rewrites a header page count that does
-    // not match the file (and so the change counter): the rows stay as they were.
+    // The rows are read before the write lock is taken: taking it, SQLite
+    // rewrites a header page count that does not match the file (and so the
+    // change counter), and a file refused must be left as it was. In exclusive
+    // locking mode the shared lock of that read is kept: no other writer comes
+    // in before the lock. The lock, kept until close, is exclusive on a
+    // writable file and shared (against writers) on a read-only one.
     if (m_db.exec("PRAGMA locking_mode=EXCLUSIVE; PRAGMA synchronous=FULL") != SQLITE_OK
-        || m_db.exec(m_readOnly ? "BEGIN; SELECT count(*) FROM sqlite_master; COMMIT" : "BEGIN EXCLUSIVE; COMMIT")
-               != SQLITE_OK)
+        || m_db.exec("BEGIN") != SQLITE_OK)
         return refuse(m_db.reason());
-    // Checked again on this connection: the file may have changed since, or been recovered.
     std::vector<StoredRow> loaded;
     Status s = checkSchema(m_db);
     if (s)
         s = loadRows(m_db, &loaded);
+    m_db.exec(s ? "COMMIT" : "ROLLBACK");
     if (!s)
         return refuse(s.message());
+    if (!m_readOnly && m_db.exec("BEGIN EXCLUSIVE; COMMIT") != SQLITE_OK)
+        return refuse(m_db.reason());
     m_path = path;
     *rows = std::move(loaded);
     qCDebug(lcStorage) << "opened" << path << (m_readOnly ? "read-only" : "exclusive") << rows->size() << "rows";
