@@ -41,12 +41,19 @@ QByteArray gbkLeft(const QByteArray& s, qsizetype max)
     return s.left(i);
 }
 
+// Blanks as the profile-string reader sees them: a stray CR (a file whose
+// line ends were mangled in transfer) is not part of a value.
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
 QByteArray trimmed(const QByteArray& s)
 {
     qsizetype b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+    while (b < e && isBlank(s[b]))
         ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+    while (e > b && isBlank(s[e - 1]))
         --e;
     return s.mid(b, e - b);
 }
@@ -95,12 +102,14 @@ void IniFile::load()
     while (start < all.size()) {
         qsizetype nl = all.indexOf('\n', start);
         const qsizetype end = nl < 0 ? all.size() : nl;
-        const bool crlf = end > start && all[end - 1] == '\r';
+        const bool crlf = nl >= 0 && end > start && all[end - 1] == '\r';
+        const QByteArray eol = nl < 0 ? QByteArray() : QByteArray(crlf ? "\r\n" : "\n");
         if (first && nl >= 0) {
-            m_eol = crlf ? "\r\n" : "\n";
+            m_eol = eol;
             first = false;
         }
         m_lines.push_back(parseLine(all.mid(start, end - start - (crlf ? 1 : 0))));
+        m_lines.back().eol = eol;
         start = end + 1;
     }
 }
@@ -109,7 +118,7 @@ QByteArray IniFile::bytes() const
 {
     QByteArray out;
     for (const Line& line : m_lines)
-        out += line.raw + m_eol;
+        out += line.raw + (line.eol.isEmpty() ? m_eol : line.eol);
     return out;
 }
 

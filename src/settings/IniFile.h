@@ -10,8 +10,10 @@
 // quotes loses them, a value is read as at most 2047 bytes, and rewriting a key
 // keeps every other line of the file (comments, unknown keys and sections)
 // where it was. Keys are literal text ("Port No."). Text is code page 936;
-// bytes that are not GBK are read best-effort. Lines end as the file's first
-// line does (LF for a new file).
+// bytes that are not GBK are read best-effort. Every line keeps the end it was
+// read with, so a file with mixed line ends is rewritten byte for byte apart
+// from the keys written; new lines end as the file's first line does (LF for a
+// new file).
 class IniFile
 {
 public:
@@ -43,6 +45,7 @@ private:
     struct Line
     {
         QByteArray raw;   // without the line end
+        QByteArray eol;   // as read; empty for a new line or a last line without one
         Kind kind = Kind::Other;
         QString name;     // section or key name, trimmed
         qsizetype equals = -1;   // position of '=' in a key line

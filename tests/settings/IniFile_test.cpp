@@ -86,6 +86,33 @@ TEST(IniFile, LookupFollowsProfileStringRules)
     EXPECT_EQ(ini.readFloat("Serial Port", "Empty", 2.5), 2.5);
 }
 
+// A file edited on two systems: its first line ends in LF, the others in
+// CRLF, one with stray CRs. Writing a key changes that line only, and every
+// value reads the same before a save and after it.
+TEST(IniFile, MixedLineEndsSurviveARewrite)
+{
+    TestDir dir;
+    const QString file = dir.file("a.INI");
+    const QByteArray before = "[Options]\nPort No.=3\r\nDensity = 1.025\r\r\r\r\n"
+                              "Device 3=/dev/ttyUSB0\r\n[Calibration]\r\nLF2408=\"50000\"";
+    IniFile ini = loaded(file, before);
+    EXPECT_EQ(ini.readString("Options", "Density", ""), "1.025");
+    EXPECT_EQ(ini.readFloat("Options", "Density", 0), 1.025);
+    ini.writeInteger("Options", "Port No.", 7);
+    ini.writeInteger("Calibration", "LF2409", 1);
+    QByteArray expected = before;
+    expected.replace("Port No.=3", "Port No.=7");
+    expected += "\nLF2409=1\n";
+    EXPECT_EQ(ini.bytes(), expected);
+    ASSERT_TRUE(ini.save());
+    IniFile reread(file);
+    reread.load();
+    for (const char* key : {"Port No.", "Density", "Device 3"})
+        EXPECT_EQ(reread.readString("Options", key), ini.readString("Options", key)) << key;
+    EXPECT_EQ(reread.readInteger("Options", "Port No.", 0), 7);
+    EXPECT_EQ(reread.readString("Calibration", "LF2408", ""), "50000");
+}
+
 TEST(IniFile, IntegerTextsAsTheWindowsClientReadsThem)
 {
     TestDir dir;
