@@ -104,6 +104,7 @@ EN = {
     '文件上次没有正常关闭，只读时无法恢复。': 'The file was not closed properly last time and cannot be recovered read-only.',
     '文件是只读的。': 'The file is read-only.',
     '文件已损坏。': 'The file is damaged.',
+    '文件中没有数据。': 'The file holds no data.',
     '内存不足。': 'Out of memory.',
     '文件无法打开。': 'The file cannot be opened.',
     '读写错误。': 'Read or write error.',

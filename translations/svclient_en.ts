@@ -451,6 +451,10 @@ Probe time: %2</translation>
         <source>数据库错误（代码 %1）。</source>
         <translation>Database error (code %1).</translation>
     </message>
+    <message>
+        <source>文件中没有数据。</source>
+        <translation>The file holds no data.</translation>
+    </message>
 </context>
 <context>
     <name>SurveyExport</name>

@@ -7,8 +7,12 @@ int openProfileFile(ProfileTable& table, const QString& path)
         table.close();
         table.setFiltered(false);
         table.setTableName(path);
-        table.open();
+        // An empty file is refused before the file may be written to.
+        table.open(OpenRows::Required);
         table.first();
+    } catch (const TableError& e) {
+        table.close();
+        return e.isEmptyFile() ? -2 : -1;
     } catch (const std::exception&) {
         table.close();
         return -1;

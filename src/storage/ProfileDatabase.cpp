@@ -106,7 +106,7 @@ ProfileDatabase::ProfileDatabase() = default;
 
 ProfileDatabase::~ProfileDatabase() { close(); }
 
-Status ProfileDatabase::open(const QString& path, std::vector<StoredRow>* rows)
+Status ProfileDatabase::open(const QString& path, std::vector<StoredRow>* rows, OpenRows need)
 {
     close();
     auto refuse = [&](const QString& why) {
@@ -149,6 +149,11 @@ Status ProfileDatabase::open(const QString& path, std::vector<StoredRow>* rows)
     m_db.exec(s ? "COMMIT" : "ROLLBACK");
     if (!s)
         return refuse(s.message());
+    if (need == OpenRows::Required && loaded.empty()) {
+        const Status refused = refuse(QCoreApplication::translate("Storage", "文件中没有数据。"));
+        m_noRows = true;
+        return refused;
+    }
     if (!m_readOnly && m_db.exec("BEGIN EXCLUSIVE; COMMIT") != SQLITE_OK)
         return refuse(m_db.reason());
     m_path = path;
@@ -165,6 +170,7 @@ void ProfileDatabase::close()
     // In exclusive locking mode SQLite deletes the journal as the connection closes.
     m_db.close();
     m_readOnly = false;
+    m_noRows = false;
     m_path.clear();
 }
 

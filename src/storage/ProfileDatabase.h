@@ -23,8 +23,10 @@ public:
     ProfileDatabase(const ProfileDatabase&) = delete;
     ProfileDatabase& operator=(const ProfileDatabase&) = delete;
 
-    // Opens `path` and reads its rows in stored order; the reason on refusal.
-    Status open(const QString& path, std::vector<StoredRow>* rows);
+    // Opens `path` and reads its rows in stored order; the reason on refusal
+    // (noRows() true when refused under OpenRows::Required for having none).
+    Status open(const QString& path, std::vector<StoredRow>* rows, OpenRows need = OpenRows::Any);
+    bool noRows() const { return m_noRows; }
     void close();
     bool isOpen() const { return m_db.isOpen(); }
     bool isReadOnly() const { return m_readOnly; }
@@ -63,4 +65,5 @@ private:
     std::unique_ptr<Statements> m_sql;
     QString m_path;
     bool m_readOnly = false;
+    bool m_noRows = false;
 };

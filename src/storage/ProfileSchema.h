@@ -20,6 +20,11 @@ struct StoredRow
     ProfileRow row;
 };
 
+// Which files an open takes: any profile file, or only one with rows. A file
+// refused for having none is refused before the write lock is taken, so that
+// it is left as it was (the lock rewrites a stale header page count).
+enum class OpenRows { Any, Required };
+
 // What the header bytes tell beyond "ours".
 struct ProfileHeader
 {

@@ -18,8 +18,8 @@ QString openError(const QString& path, const QString& reason)
 
 }  // namespace
 
-TableError::TableError(const QString& message, bool readOnlyFile)
-    : std::runtime_error(message.toStdString()), m_readOnlyFile(readOnlyFile)
+TableError::TableError(const QString& message, bool readOnlyFile, bool emptyFile)
+    : std::runtime_error(message.toStdString()), m_readOnlyFile(readOnlyFile), m_emptyFile(emptyFile)
 {
 }
 
@@ -61,7 +61,7 @@ void ProfileTable::loadLegacy()
     m_readOnly = m_legacy = true;
 }
 
-void ProfileTable::open()
+void ProfileTable::open(OpenRows need)
 {
     if (isActive())
         return;
@@ -71,8 +71,8 @@ void ProfileTable::open()
         loadLegacy();
     } else {
         std::vector<StoredRow> rows;
-        if (const Status s = m_file->open(m_tableName, &rows); !s)
-            throw TableError(openError(m_tableName, s.message()));
+        if (const Status s = m_file->open(m_tableName, &rows, need); !s)
+            throw TableError(openError(m_tableName, s.message()), false, m_file->noRows());
         m_rows = std::move(rows);
         m_readOnly = m_file->isReadOnly();
     }

@@ -14,13 +14,16 @@ class ProfileDatabase;
 class TableError : public std::runtime_error
 {
 public:
-    explicit TableError(const QString& message, bool readOnlyFile = false);
+    explicit TableError(const QString& message, bool readOnlyFile = false, bool emptyFile = false);
     QString message() const;
+    // An open under OpenRows::Required refused because the file has no rows.
+    bool isEmptyFile() const { return m_emptyFile; }
     // A change refused because the open file is read-only (an old Paradox
     // file, or a file or folder without write permission).
     bool isReadOnlyFile() const { return m_readOnlyFile; }
 private:
     bool m_readOnlyFile = false;
+    bool m_emptyFile = false;
 };
 
 // The table engine: one profile file (ProfileDatabase) behind a cursor with
@@ -43,7 +46,7 @@ public:
     void setTableName(const QString& path);   // only while inactive
     QString tableName() const { return m_tableName; }
 
-    void open();                 // Active := true; throws TableError
+    void open(OpenRows need = OpenRows::Any);   // Active := true; throws TableError
     void close();                // Active := false; no error when closed
     bool isActive() const { return m_state != State::Inactive; }
     bool exists() const;         // open, or a file of the table name exists

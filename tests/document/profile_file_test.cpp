@@ -60,6 +60,28 @@ TEST(OpenProfileFile, ResultTellsFailureEmptinessAndKind)
     }
 }
 
+// An empty file is refused before the write lock: taking it, SQLite rewrites
+// a header page count that does not match the file, and a refused file must be
+// left as it was (found by fuzzing: an empty profile with a page count of 0).
+TEST(OpenProfileFile, EmptyFileWithStalePageCountIsRefusedUntouched)
+{
+    TestDir dir;
+    const QString p = dir.file("empty.db");
+    makeFile(p, {});
+    QByteArray bytes = TestDir::readAll(p);
+    ASSERT_GE(bytes.size(), 100);
+    bytes.replace(28, 4, QByteArray(4, '\0'));   // header page count
+    TestDir::writeAll(p, bytes);
+    ProfileTable table;
+    EXPECT_EQ(openProfileFile(table, p), -2);
+    EXPECT_FALSE(table.isActive());
+    EXPECT_EQ(TestDir::readAll(p), bytes);
+    // Opened for a recording, the same file is taken (and its count mended).
+    table.setTableName(p);
+    EXPECT_NO_THROW(table.open());
+    EXPECT_EQ(table.recordCount(), 0);
+}
+
 TEST(OpenProfileFile, FileHeldByAnotherTableCannotBeOpened)
 {
     TestDir dir;
