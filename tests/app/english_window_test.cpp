@@ -1,6 +1,7 @@
 // The window in English: every caption, menu, tooltip, header, chart title and
 // message the user meets is English, Qt's own buttons too; the files written
 // are the same bytes as in Chinese.
+#include "ProfileFiles.h"
 #include "WindowFixture.h"
 #include "app/Splash.h"
 #include "app/Translations.h"
@@ -84,31 +85,9 @@ QStringList chinese(const QStringList& texts)
 // A raw cast: down to 20 m in 0.5 m steps, then back up.
 void writeProfile(const QString& path, const QString& description)
 {
-    std::vector<ProfileRow> rows;
-    auto add = [&](double depth, double sv, double temp) {
-        ProfileRow r;
-        r.dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
-        r.depth = depth;
-        r.velocity = sv;
-        r.temp = temp;
-        r.status = 0;
-        rows.push_back(r);
-    };
-    for (int i = 1; i <= 40; ++i)
-        add(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1);
-    for (int i = 39; i >= 1; --i)
-        add(i * 0.5 + 0.2, 1500 - i * 0.2 + 0.3, 20 - i * 0.1 + 0.05);
+    std::vector<ProfileRow> rows = downUpCast(40);
     rows[0].discrip = description;
-    ProfileTable t;
-    t.setTableName(path);
-    t.createTable();
-    t.open();
-    for (const ProfileRow& r : rows) {
-        t.append();
-        t.setRow(r);
-        t.post();
-    }
-    t.close();
+    postRows(path, rows);
 }
 
 // The files a user makes from one cast: both exports and the saved average.

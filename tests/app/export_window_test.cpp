@@ -25,16 +25,7 @@ QString writeProfile(const TestDir& dir, const QString& name, std::vector<Profil
     rows[0].dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
     rows[0].discrip = "S3";
     rows[0].status = kind;
-    ProfileTable t;
-    t.setTableName(path);
-    t.createTable();
-    t.open();
-    for (const ProfileRow& r : rows) {
-        t.append();
-        t.setRow(r);
-        t.post();
-    }
-    t.close();
+    postRows(path, rows);
     return path;
 }
 

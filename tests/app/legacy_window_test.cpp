@@ -13,25 +13,10 @@
 
 namespace {
 
-ProfileRow row(double depth, double sv, double temp)
-{
-    ProfileRow r;
-    r.dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
-    r.depth = depth;
-    r.velocity = sv;
-    r.temp = temp;
-    r.status = 0;
-    return r;
-}
-
 // A raw cast down to 10 m and back; description in Chinese, fnDT empty after row 1.
 std::vector<ProfileRow> oldCast()
 {
-    std::vector<ProfileRow> rows;
-    for (int i = 1; i <= 20; ++i)
-        rows.push_back(row(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1));
-    for (int i = 19; i >= 1; --i)
-        rows.push_back(row(i * 0.5 + 0.2, 1500 - i * 0.2 + 0.3, 20 - i * 0.1 + 0.05));
+    std::vector<ProfileRow> rows = downUpCast(20);
     rows[0].discrip = QStringLiteral("深圳湾 S3");
     for (std::size_t i = 1; i < rows.size(); ++i)
         rows[i].dt.reset();
@@ -90,17 +75,7 @@ void LegacyWindowTest::oldCastWorksLikeAProfile()
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("old.csv"), 1));
     w.BtnExportClick();
     const QString current = f.dir.file("current.db");
-    {
-        ProfileTable t;
-        t.setTableName(current);
-        t.createTable();
-        t.open();
-        for (const ProfileRow& r : rows) {
-            t.append();
-            t.setRow(r);
-            t.post();
-        }
-    }
+    postRows(current, rows);
     WindowFixture g;
     g.start();
     open(g, current);
@@ -130,7 +105,7 @@ void LegacyWindowTest::changesConvertFirst_data()
     QTest::newRow("insert") << Change([](TSvMain& w) {
         w.svTable->moveTo(3);
         w.InsertRecClick();
-        w.svTable->setRow(row(1.2, 1499.0, 19.0));
+        w.svTable->setRow(castRow(1.2, 1499.0, 19.0));
         w.svTable->post();
     }) << n + 1 << d;
     QTest::newRow("grid edit") << Change([](TSvMain& w) {
@@ -236,7 +211,7 @@ void LegacyWindowTest::surveyFormatsAskThePositionAndRememberIt()
     WindowFixture f;
     TSvMain& w = f.start();
     // Two rows cannot be merged: refused with the chart's message before any dialog.
-    std::vector<ProfileRow> two = {row(0.52, 1480.26, 15.31), row(1.04, 1480.53, 15.27)};
+    std::vector<ProfileRow> two = {castRow(0.52, 1480.26, 15.31), castRow(1.04, 1480.53, 15.27)};
     two[0].discrip = "S3";
     open(f, writeOld(f.dir, "two.db", two));
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("cast"), 3));

@@ -1,5 +1,6 @@
 // Opening, editing, filtering, drawing, averaging, saving, exporting and
 // printing a profile through the window.
+#include "ProfileFiles.h"
 #include "WindowFixture.h"
 #include "app/UpDown.h"
 #include "storage/ProfileTable.h"
@@ -14,42 +15,17 @@
 
 namespace {
 
-ProfileRow row(double depth, double sv, double temp, std::optional<int> status = 0)
+void postCast(const QString& path, std::vector<ProfileRow> rows, const QString& description = "S3")
 {
-    ProfileRow r;
-    r.dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
-    r.depth = depth;
-    r.velocity = sv;
-    r.temp = temp;
-    r.status = status;
-    return r;
-}
-
-void writeProfile(const QString& path, std::vector<ProfileRow> rows, const QString& description = "S3")
-{
-    ProfileTable t;
-    t.setTableName(path);
-    t.createTable();
-    t.open();
     if (!rows.empty())
         rows[0].discrip = description;
-    for (const ProfileRow& r : rows) {
-        t.append();
-        t.setRow(r);
-        t.post();
-    }
-    t.close();
+    postRows(path, rows);
 }
 
 // A raw cast: down to 20 m in 0.5 m steps, then back up.
 std::vector<ProfileRow> rawCast()
 {
-    std::vector<ProfileRow> rows;
-    for (int i = 1; i <= 40; ++i)
-        rows.push_back(row(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1));
-    for (int i = 39; i >= 1; --i)
-        rows.push_back(row(i * 0.5 + 0.2, 1500 - i * 0.2 + 0.3, 20 - i * 0.1 + 0.05));
-    return rows;
+    return downUpCast(40);
 }
 
 // A press, a move in steps and a release of the left button, as a hand drags.
@@ -108,7 +84,7 @@ void ProfileWindowTest::openByKind()
     std::vector<ProfileRow> rows = rawCast();
     rows[0].status = status;
     const QString path = f.dir.file("p.db");
-    writeProfile(path, rows);
+    postCast(path, rows);
     open(f, path, w.Load);
     QVERIFY2(f.prompts.shown.isEmpty(), qPrintable(f.prompts.shown.join('|')));
     QCOMPARE(int(w.ProfileKind()), status);
@@ -143,12 +119,12 @@ void ProfileWindowTest::openRefusesForeignAndEmptyFiles()
     WindowFixture f;
     TSvMain& w = f.start();
     const QString good = f.dir.file("good.db");
-    writeProfile(good, rawCast());
+    postCast(good, rawCast());
     open(f, good);
     const QString text = f.dir.file("text.db");
     TestDir::writeAll(text, "not a profile");
     const QString empty = f.dir.file("empty.db");
-    writeProfile(empty, {});
+    postCast(empty, {});
     for (const QString& bad : {text, empty}) {
         f.prompts.shown.clear();
         open(f, bad);
@@ -170,7 +146,7 @@ void ProfileWindowTest::deleteAndInsertNeverTheFirstRow()
     w.DeletRecClick();
     QCOMPARE(f.prompts.last(), QString("空数据文件不能进行这个操作！"));
     const QString path = f.dir.file("p.db");
-    writeProfile(path, rawCast());
+    postCast(path, rawCast());
     open(f, path);
     ProfileTable& t = w.table();
     t.first();
@@ -213,8 +189,8 @@ void ProfileWindowTest::filterShowsMarkedRows()
     WindowFixture f;
     TSvMain& w = f.start();
     const QString path = f.dir.file("layers.db");
-    writeProfile(path, {row(0.3, 1500, 10), row(0.7, 1500, 10), row(1.1, 1500, 10), row(1.3, 1500, 10),
-                        row(1.9, 1500, 10), row(2.2, 1500, 10)});
+    postCast(path, {castRow(0.3, 1500, 10), castRow(0.7, 1500, 10), castRow(1.1, 1500, 10), castRow(1.3, 1500, 10),
+                        castRow(1.9, 1500, 10), castRow(2.2, 1500, 10)});
     open(f, path);
     QCOMPARE(w.EditZone->text(), QString("0.5"));
     w.ChBoxFilter->setChecked(true);
@@ -240,7 +216,7 @@ void ProfileWindowTest::rawCastDrawsMergesAndAverages()
     WindowFixture f;
     TSvMain& w = f.start();
     const QString path = f.dir.file("p.db");
-    writeProfile(path, rawCast());
+    postCast(path, rawCast());
     open(f, path);
     w.PgCtrl->setCurrentWidget(w.ChartPg);   // the page change draws a dirty chart
     QVERIFY(!w.ChartDirty());
@@ -289,7 +265,7 @@ void ProfileWindowTest::rawCastDrawsMergesAndAverages()
     std::vector<ProfileRow> up = rawCast();
     up.erase(up.begin(), up.begin() + 39);
     const QString upPath = f.dir.file("up.db");
-    writeProfile(upPath, up);
+    postCast(upPath, up);
     open(f, upPath, w.Load);
     w.PMSvClick();
     QCOMPARE(f.prompts.last(), QString("数据量不够，不能绘制声速曲线！"));
@@ -301,7 +277,7 @@ void ProfileWindowTest::savedProfilesAndRawProtection()
     WindowFixture f;
     TSvMain& w = f.start();
     const QString raw = f.dir.file("raw.db");
-    writeProfile(raw, rawCast());
+    postCast(raw, rawCast());
     open(f, raw, w.Load);
     w.PMSvClick();
     // The raw recording itself cannot be the target.
@@ -337,7 +313,7 @@ void ProfileWindowTest::exportAndReport()
     w.BtnExportClick();
     QCOMPARE(f.prompts.last(), QString("提示信息: 无数据文件！"));
     const QString path = f.dir.file("p.db");
-    writeProfile(path, {row(0.52, 1480.26, 15.31), row(1.04, 1480.53, 15.27)});
+    postCast(path, {castRow(0.52, 1480.26, 15.31), castRow(1.04, 1480.53, 15.27)});
     open(f, path);
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("out.txt"), 1));
     w.BtnExportClick();
@@ -375,7 +351,7 @@ void ProfileWindowTest::bitmapOfTheChart()
     WindowFixture f;
     TSvMain& w = f.start();
     const QString path = f.dir.file("p.db");
-    writeProfile(path, rawCast());
+    postCast(path, rawCast());
     open(f, path, w.Load);
     f.prompts.files.push_back(ScriptedPrompts::file(f.dir.file("chart.bmp")));
     w.SaveBMPClick();

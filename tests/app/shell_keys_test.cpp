@@ -1,5 +1,6 @@
 // The main commands' keys and F1 by real key events, a profile file named on
 // the command line, and the settings of a program installed where it may not write.
+#include "ProfileFiles.h"
 #include "WindowFixture.h"
 #include "ParadoxWriter.h"
 #include "document/ProfileTableModel.h"
@@ -12,32 +13,13 @@
 
 namespace {
 
-ProfileRow row(double depth, double sv, double temp)
-{
-    ProfileRow r;
-    r.dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
-    r.depth = depth;
-    r.velocity = sv;
-    r.temp = temp;
-    r.status = 0;
-    return r;
-}
-
 void writeProfile(const QString& path)
 {
-    ProfileTable t;
-    t.setTableName(path);
-    t.createTable();
-    t.open();
-    for (int i = 1; i <= 10; ++i) {
-        ProfileRow r = row(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1);
-        if (i == 1)
-            r.discrip = "S3";
-        t.append();
-        t.setRow(r);
-        t.post();
-    }
-    t.close();
+    std::vector<ProfileRow> rows;
+    for (int i = 1; i <= 10; ++i)
+        rows.push_back(castRow(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1));
+    rows[0].discrip = "S3";
+    postRows(path, rows);
 }
 
 // Shown and active: window-wide keys reach only the active window.
@@ -183,7 +165,7 @@ void ShellKeysTest::fileArgumentOpensOnTheTablePage()
     const QString file = f.dir.file("S3.db");
     QString error;
     if (legacy)
-        QVERIFY2(writeParadoxTable(file, {row(0.5, 1500, 20), row(1.0, 1499.5, 19.8)}, &error), qPrintable(error));
+        QVERIFY2(writeParadoxTable(file, {castRow(0.5, 1500, 20), castRow(1.0, 1499.5, 19.8)}, &error), qPrintable(error));
     else
         writeProfile(file);
     const QByteArray before = TestDir::readAll(file);

@@ -13,25 +13,10 @@
 
 namespace {
 
-ProfileRow row(double depth, double sv, double temp)
-{
-    ProfileRow r;
-    r.dt = QDateTime(QDate(2009, 3, 7), QTime(14, 5));
-    r.depth = depth;
-    r.velocity = sv;
-    r.temp = temp;
-    r.status = 0;
-    return r;
-}
-
 // A raw cast down to 10 m and back, described "S3" (or `kind` on its first row).
 std::vector<ProfileRow> cast(int kind = 0, const QString& description = "S3")
 {
-    std::vector<ProfileRow> rows;
-    for (int i = 1; i <= 20; ++i)
-        rows.push_back(row(i * 0.5, 1500 - i * 0.2, 20 - i * 0.1));
-    for (int i = 19; i >= 1; --i)
-        rows.push_back(row(i * 0.5 + 0.2, 1500 - i * 0.2 + 0.3, 20 - i * 0.1 + 0.05));
+    std::vector<ProfileRow> rows = downUpCast(20);
     rows[0].status = kind;
     rows[0].discrip = description;
     return rows;
