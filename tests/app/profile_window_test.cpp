@@ -189,8 +189,8 @@ void ProfileWindowTest::filterShowsMarkedRows()
     WindowFixture f;
     TSvMain& w = f.start();
     const QString path = f.dir.file("layers.db");
-    postCast(path, {castRow(0.3, 1500, 10), castRow(0.7, 1500, 10), castRow(1.1, 1500, 10), castRow(1.3, 1500, 10),
-                        castRow(1.9, 1500, 10), castRow(2.2, 1500, 10)});
+    postCast(path, {castRow(0.3, 1500, 10), castRow(0.7, 1500, 10), castRow(1.1, 1500, 10),
+                    castRow(1.3, 1500, 10), castRow(1.9, 1500, 10), castRow(2.2, 1500, 10)});
     open(f, path);
     QCOMPARE(w.EditZone->text(), QString("0.5"));
     w.ChBoxFilter->setChecked(true);

@@ -1,3 +1,4 @@
+#include "ProfileFiles.h"
 #include "TestDir.h"
 #include "document/ProfileFile.h"
 #include "storage/ProfileTable.h"
@@ -16,23 +17,11 @@ ProfileRow row(std::optional<double> depth, std::optional<int> status = std::nul
     return r;
 }
 
-void makeFile(const QString& path, const std::vector<ProfileRow>& rows)
-{
-    ProfileTable t;
-    t.setTableName(path);
-    t.createTable();
-    for (const ProfileRow& r : rows) {
-        t.append();
-        t.setRow(r);
-        t.post();
-    }
-}
-
 TEST(OpenProfileFile, ResultTellsFailureEmptinessAndKind)
 {
     TestDir dir;
     TestDir::writeAll(dir.file("text.db"), "fnDepth\n1.0\n");
-    makeFile(dir.file("empty.db"), {});
+    postRows(dir.file("empty.db"), {});
     const struct { const char* name; std::optional<int> firstStatus; int expected; } cases[] = {
         {"missing.db", std::nullopt, -1},
         {"text.db", std::nullopt, -1},
@@ -48,7 +37,7 @@ TEST(OpenProfileFile, ResultTellsFailureEmptinessAndKind)
         SCOPED_TRACE(c.name);
         const QString p = dir.file(c.name);
         if (c.expected >= 0)
-            makeFile(p, {row(0.5, c.firstStatus), row(1.0, 0)});
+            postRows(p, {row(0.5, c.firstStatus), row(1.0, 0)});
         table.setFiltered(true);   // left on by the previous file
         EXPECT_EQ(openProfileFile(table, p), c.expected);
         EXPECT_EQ(table.isActive(), c.expected >= 0);
@@ -67,7 +56,7 @@ TEST(OpenProfileFile, EmptyFileWithStalePageCountIsRefusedUntouched)
 {
     TestDir dir;
     const QString p = dir.file("empty.db");
-    makeFile(p, {});
+    postRows(p, {});
     QByteArray bytes = TestDir::readAll(p);
     ASSERT_GE(bytes.size(), 100);
     bytes.replace(28, 4, QByteArray(4, '\0'));   // header page count
@@ -86,7 +75,7 @@ TEST(OpenProfileFile, FileHeldByAnotherTableCannotBeOpened)
 {
     TestDir dir;
     const QString p = dir.file("held.db");
-    makeFile(p, {row(0.5)});
+    postRows(p, {row(0.5)});
     ProfileTable holder;
     holder.setTableName(p);
     holder.open();
@@ -113,7 +102,7 @@ protected:
         first.dt = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9));
         ProfileRow second = row(3.0);
         second.temp = 20.0;
-        makeFile(path, {first, second});
+        postRows(path, {first, second});
         table.setTableName(path);
         table.open();
     }
